@@ -1,0 +1,40 @@
+#include "model/clock.h"
+#include "model/random.h"
+#include "model/tests/random_probe.h"
+
+#include <gtest/gtest.h>
+
+TEST(RandomStream, StartsAtStateOneWithTheKnownSequence) {
+    SetRandomState(1);
+    for (std::int32_t expected : {41, 18467, 6334, 26500, 19169}) {
+        EXPECT_EQ(NextRandom(), expected);
+    }
+    SetRandomState(1);
+    for (int i = 0; i < 1000; ++i) {
+        NextRandom();
+    }
+    EXPECT_EQ(RandomState(), 2950250697u);
+    EXPECT_EQ(NextRandom(), 26667);
+}
+
+TEST(RandomStream, UnitRandomReachesBothEndsExactly) {
+    random_probe::ForceDraw(1, 0);
+    EXPECT_EQ(UnitRandom(), 0.0);
+    random_probe::ForceDraw(1, 32767);
+    EXPECT_EQ(UnitRandom(), 1.0);
+    random_probe::ForceDraw(1, 16384);
+    EXPECT_GT(UnitRandom(), 0.5);
+    random_probe::ForceDraw(1, 16383);
+    EXPECT_LT(UnitRandom(), 0.5);
+}
+
+TEST(Clock, SteppedClockStandsAtZeroThenCountsFrames) {
+    UseSteppedClock(16);
+    EXPECT_EQ(ElapsedMilliseconds(), 0);
+    SetClockFrame(3);
+    EXPECT_EQ(ElapsedMilliseconds(), 48);
+    UseRealClock();
+    const std::int32_t first = ElapsedMilliseconds();
+    EXPECT_GE(first, 0);
+    EXPECT_GE(ElapsedMilliseconds(), first);
+}
