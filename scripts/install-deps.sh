@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, and only those that are missing:
+# on a ready machine it changes nothing.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ googletest
+    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+    wine wine32:i386 wine64
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+run_as_root() { if [[ $EUID -eq 0 ]]; then "$@"; else sudo "$@"; fi; }
+
+echo "Installing: ${missing[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    run_as_root dpkg --add-architecture i386
+fi
+run_as_root apt-get update -q
+run_as_root env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -q --no-install-recommends "${missing[@]}"
