@@ -1,0 +1,39 @@
+#pragma once
+
+// Where the stand-in's windows are shown and its input comes from: headless (memory only) or a
+// real X11 display. The window manager calls these; a backend turns its own events into window
+// messages through the input functions of controls.h.
+
+#include "platform/portable/raster.h"
+#include "platform/portable/types.h"
+
+#include <memory>
+
+namespace portable {
+
+class Display {
+  public:
+    virtual ~Display() = default;
+
+    virtual RECT PrimaryScreen() const = 0; // SM_CXSCREEN, SM_CYSCREEN
+    virtual RECT VirtualScreen() const = 0; // the SM_*VIRTUALSCREEN metrics
+    virtual POINT CursorPosition() const = 0;
+    virtual void MoveCursor(POINT screen) = 0;
+    virtual void SetCursorVisible(bool visible) = 0;
+
+    // A top-level window became visible, changed place or size, or went away.
+    virtual void WindowShown(HWND window, const RECT& screenRect) = 0;
+    virtual void WindowRaised(HWND window) = 0;
+    virtual void WindowGone(HWND window) = 0;
+    // An area (surface pixels) of a top-level window's surface is finished and can be shown.
+    virtual void Present(HWND window, const Surface& surface, const RECT& area) = 0;
+
+    // Turns pending events into messages. With `wait`, blocks until at least one arrived;
+    // returns false when none ever can, so that a message loop does not wait forever.
+    virtual bool PumpEvents(bool wait) = 0;
+};
+
+Display& CurrentDisplay();
+void SetDisplay(std::unique_ptr<Display> display);
+
+} // namespace portable

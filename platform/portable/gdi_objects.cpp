@@ -1,0 +1,290 @@
+#include "platform/portable/gdi_objects.h"
+
+#include "platform/portable/gdi.h"
+#include "platform/portable/text.h"
+#include "platform/portable/window_manager.h"
+
+#include <unordered_map>
+#include <utility>
+
+namespace portable {
+namespace {
+
+struct GdiEntry {
+    GdiObject object;
+    bool stock = false;
+    bool deletePending = false; // deleted while selected: goes when deselected
+    int selections = 0;
+};
+
+struct GdiTable {
+    std::unordered_map<std::uintptr_t, GdiEntry> entries;
+    std::uintptr_t nextHandle = 0x10000;
+    std::size_t stockCount = 0;
+    // The last released bitmap's pixels, ready for the next bitmap of the same size: a paint
+    // per frame must not allocate and clear a whole screen each time.
+    std::vector<std::uint32_t> spareBitmapPixels;
+
+    GdiEntry* Find(const void* handle) {
+        const auto found = entries.find(reinterpret_cast<std::uintptr_t>(handle));
+        return found == entries.end() ? nullptr : &found->second;
+    }
+    void* Add(GdiObject object, bool stock = false) {
+        const std::uintptr_t handle = nextHandle;
+        nextHandle += 4;
+        entries.emplace(handle, GdiEntry{std::move(object), stock});
+        stockCount += stock ? 1 : 0;
+        return reinterpret_cast<void*>(handle);
+    }
+};
+
+GdiTable& Table() {
+    static GdiTable table;
+    return table;
+}
+
+struct StockObjects {
+    HBRUSH blackBrush;
+    HPEN blackPen;
+    HFONT systemFont;
+    HBITMAP monochromeBitmap; // the 1×1 bitmap of every new memory context
+};
+
+const StockObjects& Stock() {
+    static const StockObjects stock = [] {
+        GdiTable& table = Table();
+        BitmapObject oneByOne;
+        oneByOne.surface.Resize(1, 1);
+        return StockObjects{
+            static_cast<HBRUSH>(table.Add(BrushObject{RGB(0, 0, 0)}, true)),
+            static_cast<HPEN>(table.Add(PenObject{RGB(0, 0, 0)}, true)),
+            static_cast<HFONT>(table.Add(FontObject{DefaultFontFace()}, true)),
+            static_cast<HBITMAP>(table.Add(std::move(oneByOne), true)),
+        };
+    }();
+    return stock;
+}
+
+void Erase(const void* handle) {
+    GdiTable& table = Table();
+    const auto found = table.entries.find(reinterpret_cast<std::uintptr_t>(handle));
+    if (auto* bitmap = std::get_if<BitmapObject>(&found->second.object)) {
+        table.spareBitmapPixels = std::move(bitmap->surface.pixels);
+    }
+    table.entries.erase(found);
+}
+
+// One selection fewer; a pending deletion happens now if nothing selects it any more.
+void Deselect(const void* handle, HDC from) {
+    GdiEntry* entry = Table().Find(handle);
+    if (entry == nullptr) {
+        return;
+    }
+    --entry->selections;
+    if (auto* bitmap = std::get_if<BitmapObject>(&entry->object); bitmap && bitmap->selectedInto == from) {
+        bitmap->selectedInto = nullptr;
+    }
+    if (entry->deletePending && entry->selections == 0) {
+        Erase(handle);
+    }
+}
+
+void Select(const void* handle) { ++Table().Find(handle)->selections; }
+
+} // namespace
+
+template <class T> T* FindGdiObject(const void* handle) {
+    Stock();
+    GdiEntry* entry = Table().Find(handle);
+    return entry == nullptr ? nullptr : std::get_if<T>(&entry->object);
+}
+template PenObject* FindGdiObject<PenObject>(const void*);
+template BrushObject* FindGdiObject<BrushObject>(const void*);
+template FontObject* FindGdiObject<FontObject>(const void*);
+template BitmapObject* FindGdiObject<BitmapObject>(const void*);
+template DcObject* FindGdiObject<DcObject>(const void*);
+
+HDC CreateDeviceContext(DcObject context) {
+    const StockObjects& stock = Stock();
+    context.pen = stock.blackPen;
+    context.brush = stock.blackBrush; // Windows' default is white; the saver never relies on it
+    context.font = stock.systemFont;
+    if (context.kind == DcKind::Memory) {
+        context.bitmap = stock.monochromeBitmap;
+    }
+    for (const void* selected : {static_cast<const void*>(context.pen),
+                                 static_cast<const void*>(context.brush),
+                                 static_cast<const void*>(context.font),
+                                 static_cast<const void*>(context.bitmap)}) {
+        if (selected != nullptr) {
+            Select(selected);
+        }
+    }
+    return static_cast<HDC>(Table().Add(std::move(context)));
+}
+
+RECT SystemClipOf(const DcObject& context) {
+    switch (context.kind) {
+    case DcKind::Memory: {
+        const BitmapObject* bitmap = FindGdiObject<BitmapObject>(context.bitmap);
+        return bitmap ? RECT{0, 0, bitmap->surface.width, bitmap->surface.height} : RECT{};
+    }
+    case DcKind::Paint:
+        return context.paintArea;
+    case DcKind::Window:
+    case DcKind::Screen:
+        break;
+    }
+    return WindowClientArea(context.window);
+}
+
+RasterTarget TargetOf(const DcObject& context) {
+    RasterTarget target;
+    RECT clip = SystemClipOf(context);
+    if (context.hasClipRegion) {
+        clip = IntersectRects(clip, context.clipRegion);
+    }
+    if (context.kind == DcKind::Memory) {
+        BitmapObject* bitmap = FindGdiObject<BitmapObject>(context.bitmap);
+        target.surface = bitmap ? &bitmap->surface : nullptr;
+    } else {
+        WindowSurface(context.window, target.surface, target.offset);
+    }
+    if (target.surface != nullptr) {
+        clip = {clip.left + target.offset.x, clip.top + target.offset.y,
+                clip.right + target.offset.x, clip.bottom + target.offset.y};
+        target.clip = IntersectRects(clip, {0, 0, target.surface->width, target.surface->height});
+    }
+    return target;
+}
+
+std::size_t LiveGdiObjectCount() {
+    Stock();
+    return Table().entries.size() - Table().stockCount;
+}
+
+} // namespace portable
+
+using namespace portable;
+
+HGDIOBJ GetStockObject(int index) {
+    return index == BLACK_BRUSH ? reinterpret_cast<HGDIOBJ>(Stock().blackBrush) : nullptr;
+}
+
+HPEN CreatePen(int style, int width, COLORREF color) {
+    // The saver draws only cosmetic solid lines.
+    if (style != PS_SOLID || width > 1) {
+        return nullptr;
+    }
+    Stock();
+    return static_cast<HPEN>(Table().Add(PenObject{color & 0xFFFFFFu}));
+}
+
+HBRUSH CreateSolidBrush(COLORREF color) {
+    Stock();
+    return static_cast<HBRUSH>(Table().Add(BrushObject{color & 0xFFFFFFu}));
+}
+
+HFONT CreateFontIndirectA(const LOGFONTA* font) {
+    if (font == nullptr) {
+        return nullptr;
+    }
+    Stock();
+    return static_cast<HFONT>(Table().Add(FontObject{FindFontFace(*font)}));
+}
+
+HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
+    if (FindGdiObject<DcObject>(dc) == nullptr || width <= 0 || height <= 0) {
+        return nullptr;
+    }
+    GdiTable& table = Table();
+    BitmapObject bitmap;
+    const std::size_t size = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    if (table.spareBitmapPixels.size() == size) {
+        bitmap.surface.pixels = std::move(table.spareBitmapPixels);
+        table.spareBitmapPixels.clear();
+    }
+    bitmap.surface.Resize(width, height);
+    return static_cast<HBITMAP>(table.Add(std::move(bitmap)));
+}
+
+HDC CreateCompatibleDC(HDC dc) {
+    if (dc != nullptr && FindGdiObject<DcObject>(dc) == nullptr) {
+        return nullptr;
+    }
+    return CreateDeviceContext(DcObject{});
+}
+
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
+    DcObject* context = FindGdiObject<DcObject>(dc);
+    GdiEntry* entry = Table().Find(object);
+    if (context == nullptr || entry == nullptr || entry->deletePending) {
+        return nullptr;
+    }
+    void* previous = nullptr;
+    if (std::holds_alternative<PenObject>(entry->object)) {
+        previous = std::exchange(context->pen, reinterpret_cast<HPEN>(object));
+    } else if (std::holds_alternative<BrushObject>(entry->object)) {
+        previous = std::exchange(context->brush, reinterpret_cast<HBRUSH>(object));
+    } else if (std::holds_alternative<FontObject>(entry->object)) {
+        previous = std::exchange(context->font, reinterpret_cast<HFONT>(object));
+    } else if (auto* bitmap = std::get_if<BitmapObject>(&entry->object)) {
+        // Only memory contexts take bitmaps, and a bitmap sits in one context at a time.
+        if (context->kind != DcKind::Memory ||
+            (bitmap->selectedInto != nullptr && bitmap->selectedInto != dc)) {
+            return nullptr;
+        }
+        bitmap->selectedInto = dc;
+        previous = std::exchange(context->bitmap, reinterpret_cast<HBITMAP>(object));
+    } else {
+        return nullptr;
+    }
+    Select(object);
+    Deselect(previous, dc);
+    return static_cast<HGDIOBJ>(previous);
+}
+
+BOOL DeleteObject(HGDIOBJ object) {
+    GdiEntry* entry = Table().Find(object);
+    if (entry == nullptr || std::holds_alternative<DcObject>(entry->object) ||
+        entry->deletePending) {
+        return FALSE;
+    }
+    if (entry->stock) {
+        return TRUE;
+    }
+    if (entry->selections > 0) {
+        // A bitmap in use cannot go; pens, brushes and fonts go once deselected.
+        if (std::holds_alternative<BitmapObject>(entry->object)) {
+            return FALSE;
+        }
+        entry->deletePending = true;
+        return TRUE;
+    }
+    Erase(object);
+    return TRUE;
+}
+
+BOOL DeleteDC(HDC dc) {
+    const DcObject* context = FindGdiObject<DcObject>(dc);
+    if (context == nullptr || context->kind != DcKind::Memory) {
+        return FALSE;
+    }
+    ReleaseDeviceContext(dc);
+    return TRUE;
+}
+
+void portable::ReleaseDeviceContext(HDC dc) {
+    const DcObject* context = FindGdiObject<DcObject>(dc);
+    if (context == nullptr) {
+        return;
+    }
+    const DcObject released = *context;
+    Erase(dc);
+    for (const void* selected : {static_cast<const void*>(released.pen),
+                                 static_cast<const void*>(released.brush),
+                                 static_cast<const void*>(released.font),
+                                 static_cast<const void*>(released.bitmap)}) {
+        Deselect(selected, dc);
+    }
+}

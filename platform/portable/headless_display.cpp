@@ -1,0 +1,40 @@
+#include "platform/portable/headless_display.h"
+
+#include "platform/portable/controls.h"
+#include "platform/portable/window_manager.h"
+
+namespace portable {
+
+HeadlessDisplay::HeadlessDisplay(int width, int height)
+    : screen{0, 0, width, height}, virtualScreen{0, 0, width, height} {}
+
+void HeadlessDisplay::Present(HWND window, const Surface&, const RECT&) {
+    ++presents;
+    if (onPresent) {
+        onPresent(window);
+    }
+}
+
+bool HeadlessDisplay::PumpEvents(bool wait) { return wait && onIdle ? onIdle() : !wait; }
+
+namespace {
+
+std::unique_ptr<Display>& Current() {
+    static std::unique_ptr<Display> display = std::make_unique<HeadlessDisplay>(1024, 768);
+    return display;
+}
+
+} // namespace
+
+Display& CurrentDisplay() { return *Current(); }
+
+void SetDisplay(std::unique_ptr<Display> display) { Current() = std::move(display); }
+
+HeadlessDisplay& UseHeadlessDisplay(int width, int height) {
+    auto display = std::make_unique<HeadlessDisplay>(width, height);
+    HeadlessDisplay& headless = *display;
+    SetDisplay(std::move(display));
+    return headless;
+}
+
+} // namespace portable

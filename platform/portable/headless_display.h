@@ -1,0 +1,46 @@
+#pragma once
+
+// A display that exists only in memory: windows are surfaces, nothing is shown, and input comes
+// only from the controls. Renders and tests run on it.
+
+#include "platform/portable/display.h"
+
+#include <functional>
+
+namespace portable {
+
+class HeadlessDisplay final : public Display {
+  public:
+    HeadlessDisplay(int width, int height);
+
+    RECT PrimaryScreen() const override { return screen; }
+    RECT VirtualScreen() const override { return virtualScreen; }
+    POINT CursorPosition() const override { return cursor; }
+    void MoveCursor(POINT point) override { cursor = point; }
+    void SetCursorVisible(bool visible) override { cursorVisible = visible; }
+    void WindowShown(HWND, const RECT&) override {}
+    void WindowRaised(HWND) override {}
+    void WindowGone(HWND) override {}
+    void Present(HWND window, const Surface& surface, const RECT& area) override;
+    bool PumpEvents(bool wait) override;
+
+    // Some systems report no virtual screen; the saver must cope.
+    void SetVirtualScreen(const RECT& rect) { virtualScreen = rect; }
+    // Called whenever a message loop would wait; returns whether it produced anything. Without
+    // it a waiting loop has nothing to wait for.
+    void OnIdle(std::function<bool()> idle) { onIdle = std::move(idle); }
+    // Called for each painted area handed to the display.
+    void OnPresent(std::function<void(HWND)> present) { onPresent = std::move(present); }
+    int PresentCount() const { return presents; }
+
+  private:
+    RECT screen;
+    RECT virtualScreen;
+    POINT cursor{0, 0};
+    bool cursorVisible = true;
+    int presents = 0;
+    std::function<bool()> onIdle;
+    std::function<void(HWND)> onPresent;
+};
+
+} // namespace portable
