@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace portable {
+
 void Surface::Resize(int newWidth, int newHeight) {
     width = newWidth;
     height = newHeight;
@@ -175,3 +177,5 @@ void CopyDeviceRect(const RasterTarget& target, int x, int y, int width, int hei
         std::memmove(to, from, count * sizeof(std::uint32_t));
     }
 }
+
+} // namespace portable

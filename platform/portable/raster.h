@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace portable {
+
 // A 32-bit image; pixels are 0x00RRGGBB as in a Windows 32-bit DIB.
 struct Surface {
     int width = 0;
@@ -43,3 +45,5 @@ void DrawDeviceLine(const RasterTarget& target, int x1, int y1, int x2, int y2, 
 // target at device (x, y); pixels whose source lies outside the source surface are left alone.
 void CopyDeviceRect(const RasterTarget& target, int x, int y, int width, int height,
                     const RasterTarget& source, int sourceX, int sourceY);
+
+} // namespace portable

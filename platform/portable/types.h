@@ -54,8 +54,7 @@ EPIPHASE_HANDLE(HCURSOR);
 EPIPHASE_HANDLE(HMENU);
 EPIPHASE_HANDLE(HIMC);
 #undef EPIPHASE_HANDLE
-struct HGDIOBJ__;
-using HGDIOBJ = HGDIOBJ__*;
+using HGDIOBJ = void*; // as with STRICT: every object handle converts to it
 using HMODULE = HINSTANCE;
 using HANDLE = void*;
 using PHKEY = HKEY*;
