@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the native tree (build/) and the 32-bit Windows tree
-# (build-win/), and runs every test: natively, then the Windows suites under Wine.
+# (build-win/), and runs every test: natively, then the Windows suites under Wine, then the
+# comparison of the stand-in's drawing with real GDI under Wine.
 set -euo pipefail
 cd "$(dirname "$0")"
 jobs=$(nproc)
@@ -16,7 +17,8 @@ cmake --build build-win -j "$jobs"
 
 source scripts/wine-env.sh build/wine-prefix
 if can_run_32bit_wine; then
-    ctest --test-dir build-win --output-on-failure
+    windows_tree=build-win
+    wine_loader=/usr/lib/wine/wine
 else
     # This kernel has no IA-32 emulation: no 32-bit program can start, Wine included. The
     # Windows suites still run under Wine, built for 64-bit Windows.
@@ -24,5 +26,12 @@ else
          "built but not run. Running the same suites as 64-bit Windows programs under Wine."
     cmake -S . -B build-win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
     cmake --build build-win64 -j "$jobs"
-    ctest --test-dir build-win64 --output-on-failure
+    windows_tree=build-win64
+    wine_loader=/usr/lib/wine/wine64
 fi
+
+echo "== GDI under Wine against the stand-in"
+"$wine_loader" "$windows_tree/platform/gdi_cases.exe" > "$windows_tree/gdi_record.txt"
+build/platform/gdi_cases "$windows_tree/gdi_record.txt"
+
+ctest --test-dir "$windows_tree" --output-on-failure

@@ -79,8 +79,16 @@ int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
     if (context == nullptr || fill == nullptr || rect == nullptr) {
         return 0;
     }
-    const POINT topLeft = ToDevice(*context, rect->left, rect->top);
-    const POINT bottomRight = ToDevice(*context, rect->right, rect->bottom);
+    POINT topLeft = ToDevice(*context, rect->left, rect->top);
+    POINT bottomRight = ToDevice(*context, rect->right, rect->bottom);
+    // A reversed rectangle is filled mirrored: the far edge goes in and the near one out, as
+    // GDI's blit of a negative extent does.
+    if (topLeft.x > bottomRight.x) {
+        topLeft.x = std::exchange(bottomRight.x, topLeft.x + 1) + 1;
+    }
+    if (topLeft.y > bottomRight.y) {
+        topLeft.y = std::exchange(bottomRight.y, topLeft.y + 1) + 1;
+    }
     FillDeviceRect(TargetOf(*context), {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y},
                    fill->color);
     return 1;
