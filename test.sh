@@ -30,8 +30,5 @@ else
     wine_loader=/usr/lib/wine/wine64
 fi
 
-echo "== GDI under Wine against the stand-in"
-"$wine_loader" "$windows_tree/platform/gdi_cases.exe" > "$windows_tree/gdi_record.txt"
-build/platform/gdi_cases "$windows_tree/gdi_record.txt"
-
-ctest --test-dir "$windows_tree" --output-on-failure
+xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+    scripts/windows-tests.sh "$windows_tree" "$wine_loader"

@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ googletest libbenchmark-dev
     libfreetype-dev libfontconfig-dev libpng-dev fonts-dejavu-core
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-    wine wine32:i386 wine64
+    wine wine32:i386 wine64 xvfb xauth
 )
 
 missing=()

@@ -15,4 +15,7 @@
 #undef GetWindowLongA
 #define SetWindowLongA SetWindowLongPtrA
 #define GetWindowLongA GetWindowLongPtrA
+#ifndef GWL_WNDPROC
+#define GWL_WNDPROC GWLP_WNDPROC
+#endif
 #endif

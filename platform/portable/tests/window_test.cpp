@@ -3,6 +3,8 @@
 #include "platform/portable/tests/test_canvas.h"
 
 #include <functional>
+#include <png.h>
+#include <string>
 #include <vector>
 
 namespace {
@@ -244,4 +246,37 @@ TEST_F(Windows, MetricsComeFromTheDisplay) {
     EXPECT_EQ(FindWindowA("recorder", "Popup"), popup);
     EXPECT_EQ(RegisterWindowMessageA("QueryCancelAutoPlay"),
               RegisterWindowMessageA("querycancelautoplay"));
+}
+
+TEST_F(Windows, ChildrenDrawOnTheirTopLevelSurfaceAndExportAsPng) {
+    const HWND popup = Popup();
+    const HWND child = Child(popup); // at (4, 4), 16 × 8
+    const HDC dc = GetDC(child);
+    const HBRUSH brush = CreateSolidBrush(RGB(255, 128, 1));
+    const RECT beyond{-10, -10, 100, 100}; // clipped to the child's client area
+    FillRect(dc, &beyond, brush);
+    DeleteObject(brush);
+    ReleaseDC(child, dc);
+    const portable::Surface shown = portable::CaptureClientArea(popup);
+    ASSERT_EQ(shown.width, 64);
+    EXPECT_EQ(shown.Row(4)[4], 0xFF8001u);
+    EXPECT_EQ(shown.Row(11)[19], 0xFF8001u);
+    EXPECT_NE(shown.Row(12)[19], 0xFF8001u);
+    EXPECT_NE(shown.Row(11)[20], 0xFF8001u);
+
+    const std::string path = ::testing::TempDir() + "epiphase-window.png";
+    ASSERT_TRUE(portable::WritePng(shown, path));
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, path.c_str()));
+    image.format = PNG_FORMAT_RGB;
+    std::vector<png_byte> rgb(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
+    EXPECT_EQ(image.width, 64u);
+    EXPECT_EQ(image.height, 48u);
+    const std::size_t at = (4 * 64 + 4) * 3;
+    EXPECT_EQ(rgb[at], 255);
+    EXPECT_EQ(rgb[at + 1], 128);
+    EXPECT_EQ(rgb[at + 2], 1);
+    EXPECT_FALSE(portable::WritePng(shown, "/nonexistent-dir/x.png"));
 }

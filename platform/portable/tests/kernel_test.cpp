@@ -1,0 +1,67 @@
+#include "platform/portable/tests/test_canvas.h"
+
+#include <string>
+
+using Kernel = PortableTest;
+
+namespace {
+INT_PTR WINAPI Answer() { return 42; }
+} // namespace
+
+TEST_F(Kernel, RegistryValuesAreCopiedOnlyWhenTheyFit) {
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "Control Panel\\Desktop", &key), ERROR_FILE_NOT_FOUND);
+    portable::SetRegistryValue("Control Panel\\Desktop", "Long", {1, 2, 3, 4, 5});
+    portable::SetRegistryValue("Control Panel\\Desktop", "Short", {7});
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "control panel\\desktop", &key), ERROR_SUCCESS);
+    BYTE buffer[4] = {9, 9, 9, 9};
+    DWORD size = sizeof buffer;
+    EXPECT_EQ(RegQueryValueExA(key, "Long", nullptr, nullptr, buffer, &size), ERROR_MORE_DATA);
+    size = sizeof buffer;
+    EXPECT_EQ(RegQueryValueExA(key, "Short", nullptr, nullptr, buffer, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 1u);
+    EXPECT_EQ(buffer[0], 7);
+    EXPECT_EQ(buffer[1], 9); // the rest of the buffer is untouched, as on Windows
+    EXPECT_EQ(RegQueryValueExA(key, "Missing", nullptr, nullptr, buffer, &size),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(Kernel, ModulesFollowTheSearchOrderAndLoadedStateAndFamily) {
+    const std::string systemPath = std::string(portable::SystemDirectory) + "\\PASSWORD.CPL";
+    portable::AddModule(systemPath, {{"VerifyScreenSavePwd", &Answer}}, false);
+    EXPECT_EQ(GetModuleHandleA("PASSWORD.CPL"), nullptr); // not in the process yet
+    const HMODULE module = LoadLibraryA(systemPath.c_str());
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(GetModuleHandleA("password.cpl"), module);
+    EXPECT_EQ(GetProcAddress(module, "VerifyScreenSavePwd")(), 42);
+    EXPECT_EQ(GetProcAddress(module, "Other"), nullptr);
+    // A bare name finds a planted copy in the current directory before the system's.
+    portable::AddModule("PASSWORD.CPL", {}, false);
+    EXPECT_NE(LoadLibraryA("PASSWORD.CPL"), module);
+    EXPECT_TRUE(FreeLibrary(module));
+    EXPECT_EQ(portable::ModuleLoadCount(systemPath), 0);
+    EXPECT_FALSE(FreeLibrary(module));
+
+    char directory[MAX_PATH];
+    EXPECT_GT(GetSystemDirectoryA(directory, MAX_PATH), 0u);
+    EXPECT_EQ(std::string(directory), portable::SystemDirectory);
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    ASSERT_TRUE(GetVersionExA(&version));
+    EXPECT_EQ(version.dwPlatformId, VER_PLATFORM_WIN32_NT);
+    portable::SetPlatformId(VER_PLATFORM_WIN32_WINDOWS);
+    GetVersionExA(&version);
+    EXPECT_EQ(version.dwPlatformId, VER_PLATFORM_WIN32_WINDOWS);
+    version.dwOSVersionInfoSize = 100;
+    EXPECT_FALSE(GetVersionExA(&version));
+}
+
+TEST_F(Kernel, TickCountCanBeSetAndWraps) {
+    portable::SetTickCount(0xFFFFFFF0u);
+    const DWORD before = GetTickCount();
+    Sleep(30);
+    EXPECT_GE(static_cast<DWORD>(GetTickCount() - before), 30u);
+    EXPECT_LT(GetTickCount(), 0x1000u); // wrapped through zero
+}
