@@ -1,0 +1,7 @@
+#include "host/host_state.h"
+
+namespace {
+constinit HostState hostState;
+} // namespace
+
+HostState& Host() { return hostState; }
