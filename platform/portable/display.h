@@ -25,6 +25,8 @@ class Display {
     virtual void WindowShown(HWND window, const RECT& screenRect) = 0;
     virtual void WindowRaised(HWND window) = 0;
     virtual void WindowGone(HWND window) = 0;
+    // A window's paint begins (BeginPaint); renders step their clock here.
+    virtual void PaintBegins(HWND window) = 0;
     // An area (surface pixels) of a top-level window's surface is finished and can be shown.
     virtual void Present(HWND window, const Surface& surface, const RECT& area) = 0;
 

@@ -8,6 +8,12 @@ namespace portable {
 HeadlessDisplay::HeadlessDisplay(int width, int height)
     : screen{0, 0, width, height}, virtualScreen{0, 0, width, height} {}
 
+void HeadlessDisplay::PaintBegins(HWND window) {
+    if (onPaintBegins) {
+        onPaintBegins(window);
+    }
+}
+
 void HeadlessDisplay::Present(HWND window, const Surface&, const RECT&) {
     ++presents;
     if (onPresent) {

@@ -21,6 +21,7 @@ class HeadlessDisplay final : public Display {
     void WindowShown(HWND, const RECT&) override {}
     void WindowRaised(HWND) override {}
     void WindowGone(HWND) override {}
+    void PaintBegins(HWND window) override;
     void Present(HWND window, const Surface& surface, const RECT& area) override;
     bool PumpEvents(bool wait) override;
 
@@ -29,7 +30,8 @@ class HeadlessDisplay final : public Display {
     // Called whenever a message loop would wait; returns whether it produced anything. Without
     // it a waiting loop has nothing to wait for.
     void OnIdle(std::function<bool()> idle) { onIdle = std::move(idle); }
-    // Called for each painted area handed to the display.
+    // Called as each paint begins, and for each painted area handed to the display.
+    void OnPaintBegins(std::function<void(HWND)> begins) { onPaintBegins = std::move(begins); }
     void OnPresent(std::function<void(HWND)> present) { onPresent = std::move(present); }
     int PresentCount() const { return presents; }
 
@@ -40,6 +42,7 @@ class HeadlessDisplay final : public Display {
     bool cursorVisible = true;
     int presents = 0;
     std::function<bool()> onIdle;
+    std::function<void(HWND)> onPaintBegins;
     std::function<void(HWND)> onPresent;
 };
 

@@ -64,6 +64,10 @@ HDC BeginPaint(HWND handle, PAINTSTRUCT* paint) {
     if (window == nullptr || paint == nullptr) {
         return nullptr;
     }
+    CurrentDisplay().PaintBegins(handle);
+    if ((window = FindWindowObject(handle)) == nullptr) {
+        return nullptr;
+    }
     const RECT area = window->hasUpdate ? window->update : RECT{0, 0, 0, 0};
     const bool erase = window->erasePending;
     window->hasUpdate = false; // validated
