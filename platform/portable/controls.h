@@ -32,7 +32,19 @@ void DeactivateApplication();
 // A message the system sends to a window from outside the thread (power events, for one).
 void SendSystemMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// The window's size changes as a window manager would change it; it hears WM_SIZE.
+void ResizeWindow(HWND window, int width, int height);
+
 // --- Looking inside ------------------------------------------------------------------------
+
+// Every line, move and pixel drawn through a device context, while a sink is set.
+struct DrawCall {
+    enum class Kind { MoveTo, LineTo, SetPixel } kind;
+    POINT point;      // logical coordinates
+    HGDIOBJ pen;      // the pen selected (lines and moves)
+    COLORREF color;   // the pen's colour, or the pixel's
+};
+void RecordDrawCalls(std::vector<DrawCall>* sink);
 
 std::size_t LiveGdiObjectCount();
 std::size_t LiveWindowCount();

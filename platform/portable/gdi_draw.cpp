@@ -1,6 +1,7 @@
 // Drawing through device contexts: logical to device coordinates, clipping, lines, pixels,
 // fills and blits.
 
+#include "platform/portable/controls.h"
 #include "platform/portable/gdi.h"
 #include "platform/portable/gdi_objects.h"
 #include "platform/portable/user.h"
@@ -13,6 +14,14 @@ namespace {
 
 POINT ToDevice(const DcObject& context, int x, int y) {
     return {x - context.origin.x, y - context.origin.y};
+}
+
+std::vector<DrawCall>* drawCallSink = nullptr;
+
+void Record(DrawCall::Kind kind, const DcObject& context, int x, int y, COLORREF color) {
+    if (drawCallSink != nullptr) {
+        drawCallSink->push_back({kind, {x, y}, context.pen, color});
+    }
 }
 
 // The pixel at a logical point, or null where the context may not draw.
@@ -30,6 +39,8 @@ std::uint32_t* ClippedPixel(const DcObject& context, int x, int y) {
 
 } // namespace
 
+void portable::RecordDrawCalls(std::vector<DrawCall>* sink) { drawCallSink = sink; }
+
 BOOL MoveToEx(HDC dc, int x, int y, LPPOINT previous) {
     DcObject* context = FindGdiObject<DcObject>(dc);
     if (context == nullptr) {
@@ -39,6 +50,7 @@ BOOL MoveToEx(HDC dc, int x, int y, LPPOINT previous) {
         *previous = context->position;
     }
     context->position = {x, y};
+    Record(DrawCall::Kind::MoveTo, *context, x, y, 0);
     return TRUE;
 }
 
@@ -52,6 +64,7 @@ BOOL LineTo(HDC dc, int x, int y) {
     const POINT to = ToDevice(*context, x, y);
     if (pen != nullptr) {
         DrawDeviceLine(TargetOf(*context), from.x, from.y, to.x, to.y, pen->color);
+        Record(DrawCall::Kind::LineTo, *context, x, y, pen->color);
     }
     context->position = {x, y};
     return TRUE;
@@ -59,6 +72,9 @@ BOOL LineTo(HDC dc, int x, int y) {
 
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF color) {
     const DcObject* context = FindGdiObject<DcObject>(dc);
+    if (context != nullptr) {
+        Record(DrawCall::Kind::SetPixel, *context, x, y, color & 0xFFFFFFu);
+    }
     std::uint32_t* pixel = context ? ClippedPixel(*context, x, y) : nullptr;
     if (pixel == nullptr) {
         return CLR_INVALID;

@@ -1,5 +1,6 @@
 #include "platform/portable/window_manager.h"
 
+#include "platform/portable/controls.h"
 #include "platform/portable/display.h"
 #include "platform/portable/gdi.h"
 #include "platform/portable/user.h"
@@ -210,6 +211,23 @@ void ResetWindowManager() {
     Manager() = WindowManager{};
 }
 
+void ResizeWindow(HWND handle, int width, int height) {
+    Window* window = FindWindowObject(handle);
+    if (window == nullptr) {
+        return;
+    }
+    window->rect.right = window->rect.left + std::max(width, 0);
+    window->rect.bottom = window->rect.top + std::max(height, 0);
+    if (window->surface) {
+        window->surface->Resize(std::max(width, 0), std::max(height, 0));
+    }
+    // Classes that redraw on resizing have all of their client area invalidated.
+    if (window->classStyle & (CS_HREDRAW | CS_VREDRAW)) {
+        InvalidateRect(handle, nullptr, TRUE);
+    }
+    SendMessageA(handle, WM_SIZE, SIZE_RESTORED, PackPoint(width, height));
+}
+
 bool CursorHidden() { return Manager().cursor == nullptr; }
 
 } // namespace portable
@@ -256,6 +274,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
     created->rect = {x, y, x + std::max(width, 0), y + std::max(height, 0)};
     created->classBrush = windowClass->second.record.hbrBackground;
     created->classCursor = windowClass->second.record.hCursor;
+    created->classStyle = windowClass->second.record.style;
     if (!child) {
         created->surface = std::make_unique<Surface>();
         created->surface->Resize(std::max(width, 0), std::max(height, 0));

@@ -29,6 +29,7 @@ struct Window {
     RECT update{0, 0, 0, 0}; // client coordinates
     HBRUSH classBrush = nullptr;
     HCURSOR classCursor = nullptr;
+    UINT classStyle = 0;
     std::unique_ptr<Surface> surface; // top-level windows: what they show
 };
 
