@@ -59,7 +59,7 @@ bool WritePng(const Surface& image, const std::string& path);
 void SetCommandLine(const std::string& commandLine);
 // VER_PLATFORM_WIN32_NT by default; VER_PLATFORM_WIN32_WINDOWS makes it a Windows 9x system.
 void SetPlatformId(DWORD platformId);
-// GetTickCount reads `ticks` now and counts on from there.
+// GetTickCount reads `ticks` from now on, until the next call or ResetPlatform.
 void SetTickCount(DWORD ticks);
 // The system-wide screen-saver-running state set through SPI_SCREENSAVERRUNNING.
 bool SaverRunningState();

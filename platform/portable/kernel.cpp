@@ -38,7 +38,8 @@ using RegistryKey = std::map<std::string, std::vector<BYTE>, CaseInsensitiveLess
 struct Kernel {
     std::string commandLine = "epiphase";
     DWORD platformId = VER_PLATFORM_WIN32_NT;
-    std::int64_t tickOffset = 0;
+    bool ticksFrozen = false;
+    DWORD frozenTicks = 0;
     bool saverRunning = false;
     std::map<std::string, std::unique_ptr<Module>, CaseInsensitiveLess> modules;
     std::map<std::string, RegistryKey, CaseInsensitiveLess> registry;
@@ -91,7 +92,10 @@ Module* Resolve(const std::string& name) {
 
 void SetCommandLine(const std::string& commandLine) { State().commandLine = commandLine; }
 void SetPlatformId(DWORD platformId) { State().platformId = platformId; }
-void SetTickCount(DWORD ticks) { State().tickOffset = std::int64_t{ticks} - SteadyMilliseconds(); }
+void SetTickCount(DWORD ticks) {
+    State().ticksFrozen = true;
+    State().frozenTicks = ticks;
+}
 bool SaverRunningState() { return State().saverRunning; }
 
 void SetRegistryValue(const std::string& key, const std::string& valueName,
@@ -164,7 +168,9 @@ UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
     return length;
 }
 
-DWORD GetTickCount() { return static_cast<DWORD>(SteadyMilliseconds() + State().tickOffset); }
+DWORD GetTickCount() {
+    return State().ticksFrozen ? State().frozenTicks : static_cast<DWORD>(SteadyMilliseconds());
+}
 
 void Sleep(DWORD milliseconds) {
     if (milliseconds == 0) {

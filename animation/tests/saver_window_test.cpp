@@ -1,0 +1,65 @@
+// The application inside a real saver window, through whichever window system the build has:
+// the stand-in natively, USER32 and GDI32 under Wine in the Windows build.
+
+#include "animation/animation_window.h"
+#include "host/host_state.h"
+#include "host/saver_host.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Live GDI objects of this process, where the platform can tell.
+long GdiObjects() {
+#ifdef _WIN32
+    return static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+#else
+    return 0;
+#endif
+}
+
+void PaintFrames(HWND window, int count) {
+    MSG msg;
+    for (int painted = 0; painted < count && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) {
+        DispatchMessageA(&msg);
+        painted += msg.message == WM_PAINT ? 1 : 0;
+    }
+    (void)window;
+}
+
+} // namespace
+
+TEST(SaverWindow, PaintsFramesThroughTheRoutingAndLeavesNothingBehind) {
+    Host() = HostState{};
+    Host().previewMode = true;
+    Host().instance = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = SaverWindowProc;
+    windowClass.hInstance = Host().instance;
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = "EpiphaseTestSaver";
+    ASSERT_NE(RegisterClassA(&windowClass), 0);
+    const HWND window = CreateWindowExA(0, "EpiphaseTestSaver", "Preview", WS_POPUP | WS_VISIBLE,
+                                        0, 0, 152, 112, nullptr, nullptr, Host().instance,
+                                        nullptr);
+    ASSERT_NE(window, nullptr);
+    AnimationWindow& animation = TheAnimationWindow();
+    EXPECT_EQ(animation.window, window);
+    EXPECT_EQ(animation.clientRect.right, 152);
+
+    PaintFrames(window, 5);
+    EXPECT_EQ(animation.frameCount, 5);
+    const long objects = GdiObjects();
+    PaintFrames(window, 300);
+    EXPECT_EQ(animation.frameCount, 305);
+    EXPECT_EQ(GdiObjects(), objects);
+
+    const HDC dc = GetDC(window);
+    EXPECT_EQ(SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), 1);
+    ReleaseDC(window, dc);
+    EXPECT_TRUE(DestroyWindow(window));
+    EXPECT_EQ(animation.window, nullptr);
+    MSG msg;
+    EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
