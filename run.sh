@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the saver. Until the saver runs on an X display,
+# it renders a frame headless and prints the image's path.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/install-deps.sh
+cmake -S . -B build -G Ninja >/dev/null
+cmake --build build --target epiphase
+image=$PWD/build/epiphase-frame.png
+build/app/epiphase --render "$image" --size 1024x768 --frames 600 --clock-step 16
+echo "$image"
