@@ -21,12 +21,7 @@ HWND SaverWindow(int width, int height) {
     portable::UseHeadlessDisplay(width, height);
     Host() = HostState{};
     Host().previewMode = true;
-    WNDCLASSA windowClass{};
-    windowClass.style = CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = SaverWindowProc;
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = "WindowsScreenSaverClass";
-    RegisterClassA(&windowClass);
+    RegisterSaverClass();
     return CreateWindowExA(0, "WindowsScreenSaverClass", "Preview", WS_POPUP | WS_VISIBLE, 0, 0,
                            width, height, nullptr, nullptr, nullptr, nullptr);
 }

@@ -31,16 +31,19 @@ Placement FullScreenPlacement() {
 
 } // namespace
 
-int RunSaver(HWND parent) {
-    HostState& host = Host();
+ATOM RegisterSaverClass() {
     WNDCLASSA windowClass{};
     windowClass.style = SaverClassStyle;
     windowClass.lpfnWndProc = SaverWindowProc;
-    windowClass.hInstance = host.instance;
-    windowClass.hIcon = LoadIconA(host.instance, MAKEINTRESOURCEA(AppIconNumber));
+    windowClass.hInstance = Host().instance;
+    windowClass.hIcon = LoadIconA(Host().instance, MAKEINTRESOURCEA(AppIconNumber));
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszClassName = SaverClassName;
+    return RegisterClassA(&windowClass);
+}
 
+int RunSaver(HWND parent) {
+    HostState& host = Host();
     Placement place;
     DWORD style = PreviewStyle;
     DWORD exStyle = 0;
@@ -65,7 +68,7 @@ int RunSaver(HWND parent) {
     }
     host.autoPlayMessage = host.win9xFamily ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0;
 
-    if (RegisterClassA(&windowClass) != 0) {
+    if (RegisterSaverClass() != 0) {
         host.saverWindow = CreateWindowExA(exStyle, SaverClassName, title, style, place.x,
                                            place.y, place.width, place.height, parent, nullptr,
                                            host.instance, nullptr);

@@ -11,6 +11,8 @@ int HostMain(HINSTANCE instance, const char* tail);
 int ShowConfiguration(HWND owner);
 // Full screen (no parent) or preview (inside `parent`); the message loop's exit code.
 int RunSaver(HWND parent);
+// The saver window class, "WindowsScreenSaverClass", with SaverWindowProc; nonzero on success.
+ATOM RegisterSaverClass();
 
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

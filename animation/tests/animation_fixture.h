@@ -33,12 +33,7 @@ class AnimationTest : public ::testing::Test {
 
     // A window of the saver's class, as the framework makes it, with the application inside.
     HWND Create(int width, int height) {
-        WNDCLASSA windowClass{};
-        windowClass.style = CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-        windowClass.lpfnWndProc = SaverWindowProc;
-        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-        windowClass.lpszClassName = "WindowsScreenSaverClass";
-        RegisterClassA(&windowClass);
+        RegisterSaverClass();
         window = CreateWindowExA(0, "WindowsScreenSaverClass", "Preview", WS_POPUP | WS_VISIBLE,
                                  0, 0, width, height, nullptr, nullptr, nullptr, nullptr);
         return window;

@@ -33,14 +33,8 @@ TEST(SaverWindow, PaintsFramesThroughTheRoutingAndLeavesNothingBehind) {
     Host() = HostState{};
     Host().previewMode = true;
     Host().instance = GetModuleHandleA(nullptr);
-    WNDCLASSA windowClass{};
-    windowClass.style = CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = SaverWindowProc;
-    windowClass.hInstance = Host().instance;
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = "EpiphaseTestSaver";
-    ASSERT_NE(RegisterClassA(&windowClass), 0);
-    const HWND window = CreateWindowExA(0, "EpiphaseTestSaver", "Preview", WS_POPUP | WS_VISIBLE,
+    ASSERT_NE(RegisterSaverClass(), 0);
+    const HWND window = CreateWindowExA(0, "WindowsScreenSaverClass", "Preview", WS_POPUP | WS_VISIBLE,
                                         0, 0, 152, 112, nullptr, nullptr, Host().instance,
                                         nullptr);
     ASSERT_NE(window, nullptr);
