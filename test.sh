@@ -10,7 +10,9 @@ scripts/install-deps.sh
 
 cmake -S . -B build -G Ninja
 cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs"
+# Under a virtual X display: the program's live modes are tested on it.
+xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+    ctest --test-dir build --output-on-failure -j "$jobs"
 
 cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 cmake --build build-win -j "$jobs"

@@ -1,6 +1,7 @@
 // The Linux program: its own options first, then the same launch path as on Windows.
 
 #include "app/linux_options.h"
+#include "app/live.h"
 #include "app/render.h"
 #include "host/command_line.h"
 #include "host/saver_host.h"
@@ -36,13 +37,16 @@ int main(int argc, char** argv) {
         return 0;
     case LinuxOptions::Action::Render:
         return RenderToPng(options);
-    case LinuxOptions::Action::RunSaver:
+    default:
         break;
     }
+    // The configuration and password modes need no display; they end at once.
     const LaunchRequest request = ParseLaunchCommand(options.windowsTail.c_str(), false);
-    if (request.mode == LaunchMode::RunFullScreen) {
-        std::fprintf(stderr, "epiphase: /s needs a display to run on; try --render\n");
-        return UsageError;
+    const bool live = options.action != LinuxOptions::Action::RunSaver ||
+                      request.mode == LaunchMode::RunFullScreen ||
+                      request.mode == LaunchMode::RunPreview;
+    if (live) {
+        return RunLive(options);
     }
     portable::SetCommandLine("epiphase " + options.windowsTail);
     const char* tail = SkipProgramName(GetCommandLineA(), Step);

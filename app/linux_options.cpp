@@ -4,12 +4,16 @@
 #include <climits>
 
 const char* const LinuxUsage =
-    "usage: epiphase [/s | /p WINDOW | /c | /a]\n"
+    "usage: epiphase [-window | -window-id ID | -root]\n"
+    "       epiphase [/s | /p WINDOW | /c | /a]\n"
     "       epiphase --render FILE.png [--size WxH] [--frames N] [--clock-step MS]\n"
     "       epiphase --help | --version\n"
     "\n"
-    "  /s                  run full screen\n"
-    "  /p WINDOW           run inside window WINDOW (preview)\n"
+    "  -window             run in a window of its own (the default); q or Escape ends it\n"
+    "  -window-id ID       draw inside X window ID (decimal or 0x hex) until SIGTERM\n"
+    "  -root               draw inside $XSCREENSAVER_WINDOW, or else the root window\n"
+    "  /s                  run full screen until the first real input\n"
+    "  /p WINDOW           draw inside X window WINDOW, as the preview does\n"
     "  /c, /a              configuration and password change: not available here (exit -1)\n"
     "  --render FILE.png   render frames headless and write the last one as a PNG\n"
     "  --size WxH          size of the rendered image (default 1024x768)\n"
@@ -17,6 +21,15 @@ const char* const LinuxUsage =
     "  --clock-step MS     frame k sees the clock at k * MS milliseconds (default: real clock)\n";
 
 namespace {
+
+// An X window id: decimal, or hexadecimal after 0x.
+bool ReadWindowId(const std::string& text, unsigned long& id) {
+    const bool hex = text.starts_with("0x") || text.starts_with("0X");
+    const char* begin = text.data() + (hex ? 2 : 0);
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(begin, end, id, hex ? 16 : 10);
+    return begin != end && error == std::errc{} && stop == end && id != 0;
+}
 
 // A whole decimal number within [low, high], nothing else.
 bool ReadNumber(const std::string& text, int low, int high, int& value) {
@@ -33,6 +46,7 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
                        std::string& error) {
     std::string tail;
     std::string renderSetting; // the first option that only a render takes
+    std::string modeOption;    // the one option that chose how to run
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const auto value = [&](std::string& out) {
@@ -47,12 +61,35 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
         if (argument == "--size" || argument == "--frames" || argument == "--clock-step") {
             renderSetting = renderSetting.empty() ? argument : renderSetting;
         }
+        for (const char* mode : {"-window", "--window", "-window-id", "--window-id", "-root",
+                                 "--root", "--render"}) {
+            if (argument == mode) {
+                if (!modeOption.empty()) {
+                    error = "options " + modeOption + " and " + argument + " do not go together";
+                    return false;
+                }
+                modeOption = argument;
+            }
+        }
         if (argument == "--help" || argument == "-h") {
             options.action = LinuxOptions::Action::Help;
             return true;
         } else if (argument == "--version") {
             options.action = LinuxOptions::Action::Version;
             return true;
+        } else if (argument == "-window" || argument == "--window") {
+            options.action = LinuxOptions::Action::InWindow;
+        } else if (argument == "-root" || argument == "--root") {
+            options.action = LinuxOptions::Action::OnRoot;
+        } else if (argument == "-window-id" || argument == "--window-id") {
+            if (!value(text)) {
+                return false;
+            }
+            if (!ReadWindowId(text, options.windowId)) {
+                error = "bad value for " + argument + ": '" + text + "' (want an X window id)";
+                return false;
+            }
+            options.action = LinuxOptions::Action::InWindowId;
         } else if (argument == "--render") {
             if (!value(options.pngPath)) {
                 return false;
@@ -94,9 +131,12 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
         error = "option " + renderSetting + " goes with --render";
         return false;
     }
-    if (render && !tail.empty()) {
-        error = "--render takes no Windows switch: " + tail;
-        return false;
+    if (!tail.empty()) {
+        if (!modeOption.empty()) {
+            error = "Windows switches do not go with " + modeOption + ": " + tail;
+            return false;
+        }
+        options.action = LinuxOptions::Action::RunSaver;
     }
     options.windowsTail = tail;
     return true;

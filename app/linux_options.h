@@ -6,14 +6,17 @@
 #include <vector>
 
 struct LinuxOptions {
-    enum class Action { RunSaver, Render, Help, Version } action = Action::RunSaver;
+    // RunSaver reads a Windows command tail; the others are xscreensaver's ways and our own.
+    enum class Action { RunSaver, InWindow, InWindowId, OnRoot, Render, Help, Version };
+    Action action = Action::InWindow; // no arguments: a window of its own
+    unsigned long windowId = 0;       // InWindowId
     // Render.
     std::string pngPath;
     int width = 1024;
     int height = 768;
     int frames = 1;
     int clockStep = 0; // milliseconds per frame; 0 keeps the real clock
-    // Everything else is a Windows command tail, read by the saver framework as on Windows.
+    // Windows switches: a command tail, read by the saver framework as on Windows.
     std::string windowsTail;
 };
 

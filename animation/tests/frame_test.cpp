@@ -132,7 +132,7 @@ TEST_F(Frames, PrintClientDrawsAFrameIntoTheGivenContextWithoutPainting) {
 TEST_F(Frames, SizeChangesTheNextFrameWithoutAskingForAPaintAndEraseIsRefused) {
     Create(100, 80);
     Frame();
-    portable::ResizeWindow(window, 160, 120);
+    MoveWindow(window, 0, 0, 160, 120, TRUE);
     EXPECT_EQ(animation.clientRect.right, 160);
     EXPECT_EQ(animation.clientRect.bottom, 120);
     Frame();

@@ -2,6 +2,7 @@
 # The Linux program from outside: a stepped render is the same image every time, options are
 # checked before anything starts, and the Windows switches keep their exit codes.
 set -u
+unset DISPLAY # all of this works without an X display
 epiphase=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -26,10 +27,13 @@ check "the refusal names the option" grep -q -- "--size" "$work/err"
 check "an unknown option exits 2" exit_code 2 --frobnicate
 check "an unwritable file fails" exit_code 1 --render /nonexistent/dir/x.png
 check "help exits 0" exit_code 0 --help
-check "/p with no such window exits -1" exit_code 255 /p 1234
 check "/c exits -1" exit_code 255 /c
+check "/a exits -1 (not the Windows 9x family)" exit_code 255 /a
 check "/x exits -1" exit_code 255 /x
-check "no arguments is the configuration: -1" exit_code 255
+check "/s without a display exits 2" exit_code 2 /s
+check "/p without a display exits 2" exit_code 2 /p 1234
+check "no arguments (a window of its own) without a display exits 2" exit_code 2
+check "the missing display is named" grep -q "DISPLAY" "$work/err"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

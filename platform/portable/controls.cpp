@@ -31,6 +31,16 @@ void MovePointer(POINT screen) {
     QueueInput(under, WM_MOUSEMOVE, 0, ClientPoint(under, screen));
 }
 
+void QueuePointerMotion(HWND top, POINT client) {
+    const HWND under = WindowAtClientPoint(top, client);
+    QueueInput(under, WM_MOUSEMOVE, 0, ClientPoint(under, ClientToScreenPoint(top, client)));
+}
+
+void QueueButton(HWND top, POINT client, UINT message, WPARAM wParam) {
+    const HWND under = WindowAtClientPoint(top, client);
+    QueueInput(under, message, wParam, ClientPoint(under, ClientToScreenPoint(top, client)));
+}
+
 void PressInput(UINT message, WPARAM wParam) {
     if (IsKeyMessage(message)) {
         QueueInput(GetForegroundWindow(), message, wParam, 1);

@@ -24,16 +24,18 @@ HeadlessDisplay& UseHeadlessDisplay(int width, int height);
 
 // The pointer moves to a screen point; the window under it gets WM_MOUSEMOVE.
 void MovePointer(POINT screen);
+// The pointer moved inside a window (client coordinates); that window or the child there
+// gets WM_MOUSEMOVE. For displays whose own pointer moved.
+void QueuePointerMotion(HWND top, POINT client);
 // A key or mouse button goes down or up, as the message Windows would queue (WM_KEYDOWN,
 // WM_LBUTTONUP, ...); keys go to the foreground window, buttons to the window under the pointer.
 void PressInput(UINT message, WPARAM wParam);
+// The same for a display that knows the window and the pointer's place in it.
+void QueueButton(HWND top, POINT client, UINT message, WPARAM wParam);
 // Another application takes the foreground: our active window hears WM_ACTIVATEAPP 0.
 void DeactivateApplication();
 // A message the system sends to a window from outside the thread (power events, for one).
 void SendSystemMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// The window's size changes as a window manager would change it; it hears WM_SIZE.
-void ResizeWindow(HWND window, int width, int height);
 
 // --- Looking inside ------------------------------------------------------------------------
 

@@ -126,6 +126,7 @@ BOOL GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax) {
     if (msg == nullptr) {
         return -1;
     }
+    CurrentDisplay().PumpEvents(false); // input waiting on the display comes before paint
     while (!Retrieve(msg, window, filterMin, filterMax, true)) {
         if (!CurrentDisplay().PumpEvents(true)) {
             // A real thread would sleep here for ever; a test or a render would hang instead.

@@ -9,6 +9,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID param);
 BOOL DestroyWindow(HWND window);
+BOOL ShowWindow(HWND window, int command);
+BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
 BOOL IsWindow(HWND window);
 HWND GetParent(HWND window);
 HWND FindWindowA(LPCSTR className, LPCSTR title);

@@ -169,6 +169,17 @@ HWND WindowAtPoint(POINT screen) {
     return found;
 }
 
+HWND WindowAtClientPoint(HWND top, POINT client) {
+    const POINT origin = ClientToScreenPoint(top, {0, 0});
+    const HWND found = WindowAtPoint({client.x + origin.x, client.y + origin.y});
+    for (HWND w = found; w != nullptr; w = GetParent(w)) {
+        if (w == top) {
+            return found;
+        }
+    }
+    return top;
+}
+
 RECT WindowClientArea(HWND handle) {
     const Window* window = FindWindowObject(handle);
     if (window == nullptr) {
@@ -209,23 +220,6 @@ void ResetWindowManager() {
         DestroyWindow(top);
     }
     Manager() = WindowManager{};
-}
-
-void ResizeWindow(HWND handle, int width, int height) {
-    Window* window = FindWindowObject(handle);
-    if (window == nullptr) {
-        return;
-    }
-    window->rect.right = window->rect.left + std::max(width, 0);
-    window->rect.bottom = window->rect.top + std::max(height, 0);
-    if (window->surface) {
-        window->surface->Resize(std::max(width, 0), std::max(height, 0));
-    }
-    // Classes that redraw on resizing have all of their client area invalidated.
-    if (window->classStyle & (CS_HREDRAW | CS_VREDRAW)) {
-        InvalidateRect(handle, nullptr, TRUE);
-    }
-    SendMessageA(handle, WM_SIZE, SIZE_RESTORED, PackPoint(width, height));
 }
 
 bool CursorHidden() { return Manager().cursor == nullptr; }
@@ -324,6 +318,44 @@ BOOL DestroyWindow(HWND handle) {
     }
     SendDestroyMessages(handle);
     SendFinalMessagesAndRemove(handle);
+    return TRUE;
+}
+
+BOOL ShowWindow(HWND handle, int command) {
+    Window* window = FindWindowObject(handle);
+    if (window == nullptr) {
+        return FALSE;
+    }
+    const BOOL wasVisible = window->visible ? TRUE : FALSE;
+    if (command == SW_HIDE) {
+        window->visible = false;
+    } else if (!window->visible) {
+        Show(*window);
+    }
+    return wasVisible;
+}
+
+BOOL MoveWindow(HWND handle, int x, int y, int width, int height, BOOL repaint) {
+    Window* window = FindWindowObject(handle);
+    if (window == nullptr) {
+        return FALSE;
+    }
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    const bool resized = window->rect.right - window->rect.left != width ||
+                         window->rect.bottom - window->rect.top != height;
+    window->rect = {x, y, x + width, y + height};
+    if (window->surface) {
+        window->surface->Resize(width, height);
+    }
+    // Classes that redraw on resizing have all of their client area invalidated.
+    if (repaint && (!resized || (window->classStyle & (CS_HREDRAW | CS_VREDRAW)))) {
+        InvalidateRect(handle, nullptr, TRUE);
+    }
+    if (resized) {
+        SendMessageA(handle, WM_SIZE, SIZE_RESTORED, PackPoint(width, height));
+    }
+    SendMessageA(handle, WM_MOVE, 0, PackPoint(x, y));
     return TRUE;
 }
 
@@ -429,7 +461,11 @@ LRESULT DefWindowProcA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) 
         return 1;
     }
     case WM_SETCURSOR:
-        SetCursor(window->classCursor);
+        // A class without a cursor leaves the shape to the application.
+        if (window->classCursor != nullptr) {
+            SetCursor(window->classCursor);
+            return TRUE;
+        }
         return 0;
     case WM_SETTEXT:
         window->title = lParam ? reinterpret_cast<LPCSTR>(lParam) : "";

@@ -38,6 +38,8 @@ Window* FindWindowObject(HWND window);
 std::vector<HWND> WindowsInPaintOrder();
 bool IsShowing(const Window& window); // visible, and so are all its ancestors
 HWND WindowAtPoint(POINT screen);
+// The innermost showing window at a point of `top`'s client area (`top` itself if no child).
+HWND WindowAtClientPoint(HWND top, POINT client);
 POINT ClientToScreenPoint(HWND window, POINT client);
 
 // What a window context may draw on: its client rectangle as far as its ancestors show it, in

@@ -1,0 +1,106 @@
+#include "app/live.h"
+
+#include "host/command_line.h"
+#include "host/host_state.h"
+#include "host/saver_host.h"
+#include "platform/api.h"
+#include "platform/portable/x11_display.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+constexpr int NoDisplay = 2;
+constexpr WPARAM EscapeKey = 0x1B;
+constexpr int OwnWidth = 1024;
+constexpr int OwnHeight = 768;
+
+// The window of its own: closing it, q or Escape end the saver, as with xscreensaver's hacks
+// in a window; the saver inside follows its size.
+LRESULT CALLBACK OwnWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_KEYDOWN:
+        if (wParam == 'Q' || wParam == EscapeKey) {
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        }
+        return 0;
+    case WM_SIZE:
+        if (Host().saverWindow != nullptr) {
+            MoveWindow(Host().saverWindow, 0, 0, static_cast<int>(lParam & 0xFFFF),
+                       static_cast<int>(lParam >> 16 & 0xFFFF), TRUE);
+        }
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+HWND OwnWindow() {
+    WNDCLASSA ownClass{};
+    ownClass.lpfnWndProc = OwnWindowProc;
+    ownClass.lpszClassName = "Epiphase";
+    RegisterClassA(&ownClass);
+    return CreateWindowExA(0, "Epiphase", "Epiphase", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                           OwnWidth, OwnHeight, nullptr, nullptr, nullptr, nullptr);
+}
+
+// xscreensaver hands its window over in XSCREENSAVER_WINDOW; without it, the root window.
+unsigned long RootTarget(const portable::X11Display& display) {
+    const char* given = std::getenv("XSCREENSAVER_WINDOW");
+    if (given != nullptr && *given != '\0') {
+        char* end = nullptr;
+        const unsigned long id = std::strtoul(given, &end, 0);
+        if (end != given && *end == '\0' && id != 0) {
+            return id;
+        }
+    }
+    return display.Root();
+}
+
+int RunInside(HWND parent) {
+    const std::string tail = "/p " + std::to_string(reinterpret_cast<std::uintptr_t>(parent));
+    return HostMain(GetModuleHandleA(nullptr), tail.c_str());
+}
+
+} // namespace
+
+int RunLive(const LinuxOptions& options) {
+    std::string error;
+    auto display = portable::X11Display::Open(true, error);
+    if (!display) {
+        std::fprintf(stderr, "epiphase: %s\n", error.c_str());
+        return NoDisplay;
+    }
+    portable::X11Display& x11 = *display;
+    x11.CloseOnSignals();
+    portable::SetDisplay(std::move(display));
+
+    switch (options.action) {
+    case LinuxOptions::Action::InWindow:
+        return RunInside(OwnWindow());
+    case LinuxOptions::Action::InWindowId:
+    case LinuxOptions::Action::OnRoot: {
+        const unsigned long id = options.action == LinuxOptions::Action::OnRoot
+                                     ? RootTarget(x11)
+                                     : options.windowId;
+        const HWND foreign = x11.AdoptForeignWindow(id);
+        if (foreign == nullptr) {
+            std::fprintf(stderr, "epiphase: there is no X window 0x%lx\n", id);
+            return NoDisplay;
+        }
+        return RunInside(foreign);
+    }
+    default: {
+        // Windows switches: /p names an X window to draw in.
+        std::string tail = options.windowsTail;
+        const LaunchRequest request = ParseLaunchCommand(tail.c_str(), false);
+        if (request.mode == LaunchMode::RunPreview) {
+            const HWND foreign = x11.AdoptForeignWindow(request.windowNumber);
+            tail = "/p " + std::to_string(reinterpret_cast<std::uintptr_t>(foreign));
+        }
+        return HostMain(GetModuleHandleA(nullptr), tail.c_str());
+    }
+    }
+}

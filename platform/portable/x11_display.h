@@ -1,0 +1,48 @@
+#pragma once
+
+// The stand-in's windows on a real X11 display: top-level windows become X windows (or stand
+// for windows of other programs), painted areas are presented through MIT-SHM where the server
+// allows it and plain XPutImage where it does not, and X input becomes window messages.
+
+#include "platform/portable/display.h"
+
+#include <memory>
+#include <string>
+
+namespace portable {
+
+class X11Display final : public Display {
+  public:
+    // The display named by DISPLAY, or null with a one-line reason.
+    static std::unique_ptr<X11Display> Open(bool useSharedMemory, std::string& error);
+    ~X11Display() override;
+
+    RECT PrimaryScreen() const override;
+    RECT VirtualScreen() const override;
+    POINT CursorPosition() const override;
+    void MoveCursor(POINT screen) override;
+    void SetCursorVisible(bool visible) override;
+    void WindowShown(HWND window, const RECT& screenRect) override;
+    void WindowRaised(HWND window) override;
+    void WindowGone(HWND window) override;
+    void PaintBegins(HWND) override {}
+    void Present(HWND window, const Surface& surface, const RECT& area) override;
+    bool PumpEvents(bool wait) override;
+
+    // A visible top-level window standing for an X window of another program (-window-id,
+    // -root): it takes that window's size and follows it, and its children are drawn there.
+    // Null when there is no such X window.
+    HWND AdoptForeignWindow(unsigned long xWindow);
+    unsigned long Root() const;
+    bool UsesSharedMemory() const;
+    // SIGTERM and SIGINT close every top-level window, so the message loop ends normally.
+    void CloseOnSignals();
+
+    struct State;
+
+  private:
+    explicit X11Display(std::unique_ptr<State> state);
+    std::unique_ptr<State> state;
+};
+
+} // namespace portable
