@@ -14,6 +14,27 @@ cmake --build build -j "$jobs"
 xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
     ctest --test-dir build --output-on-failure -j "$jobs"
 
+# The whole native suite again with AddressSanitizer and UndefinedBehaviorSanitizer (the long
+# soak aside): any report fails it.
+cmake -S . -B build-asan -G Ninja -DEPIPHASE_SANITIZE=ON
+cmake --build build-asan -j "$jobs"
+LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp \
+    xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+    ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE soak
+
+# The command-line parsers under libFuzzer, 30 seconds each from the committed seeds.
+cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14
+cmake --build build-fuzz -j "$jobs"
+for target in command_line linux_options; do
+    mkdir -p "build-fuzz/corpus/$target"
+    if ! "build-fuzz/${target}_fuzz" "build-fuzz/corpus/$target" "fuzz/corpus/$target" \
+        -max_total_time=30 -artifact_prefix=build-fuzz/ > "build-fuzz/$target.log" 2>&1; then
+        cat "build-fuzz/$target.log"
+        exit 1
+    fi
+    echo "fuzz $target: $(tail -n 1 "build-fuzz/$target.log")"
+done
+
 cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 cmake --build build-win -j "$jobs"
 

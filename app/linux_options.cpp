@@ -94,6 +94,10 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
             if (!value(options.pngPath)) {
                 return false;
             }
+            if (options.pngPath.empty()) {
+                error = "option --render needs a file name";
+                return false;
+            }
             options.action = LinuxOptions::Action::Render;
         } else if (argument == "--size") {
             if (!value(text)) {

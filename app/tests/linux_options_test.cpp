@@ -36,6 +36,9 @@ TEST(LinuxOptions, BadOptionsAndValuesAreNamed) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"--bogus"}, "--bogus"},
         {{"--render"}, "--render"},
+        {{"--render", ""}, "--render"},
+        {{"-window-id", "0x"}, "-window-id"},
+        {{"-root", "--render", "a.png"}, "--render"},
         {{"--render", "a.png", "--size", "640"}, "--size"},
         {{"--render", "a.png", "--size", "0x10"}, "--size"},
         {{"--render", "a.png", "--size", "20000x10"}, "--size"},

@@ -18,9 +18,15 @@ POINT ToDevice(const DcObject& context, int x, int y) {
 
 std::vector<DrawCall>* drawCallSink = nullptr;
 
-void Record(DrawCall::Kind kind, const DcObject& context, int x, int y, COLORREF color) {
-    if (drawCallSink != nullptr) {
-        drawCallSink->push_back({kind, {x, y}, context.pen, color});
+[[gnu::noinline]] void Append(DrawCall::Kind kind, const DcObject& context, int x, int y,
+                             COLORREF color) {
+    drawCallSink->push_back({kind, {x, y}, context.pen, color});
+}
+
+// Drawing is recorded only while a test looks; otherwise this costs one test per call.
+inline void Record(DrawCall::Kind kind, const DcObject& context, int x, int y, COLORREF color) {
+    if (drawCallSink != nullptr) [[unlikely]] {
+        Append(kind, context, x, y, color);
     }
 }
 
@@ -121,6 +127,7 @@ int IntersectClipRect(HDC dc, int left, int top, int right, int bottom) {
     const RECT added{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
     context->clipRegion = context->hasClipRegion ? IntersectRects(context->clipRegion, added) : added;
     context->hasClipRegion = true;
+    context->targetCached = false;
     const RECT effective = IntersectRects(SystemClipOf(*context), context->clipRegion);
     return IsEmptyRect(effective) ? NULLREGION : SIMPLEREGION;
 }

@@ -4,7 +4,9 @@
 #include "platform/portable/text.h"
 #include "platform/portable/window_manager.h"
 
-#include <unordered_map>
+#include <deque>
+#include <optional>
+#include <vector>
 #include <utility>
 
 namespace portable {
@@ -17,62 +19,95 @@ struct GdiEntry {
     int selections = 0;
 };
 
+struct StockObjects {
+    HBRUSH blackBrush = nullptr;
+    HPEN blackPen = nullptr;
+    HFONT systemFont = nullptr;
+    HBITMAP monochromeBitmap = nullptr; // the 1×1 bitmap of every new memory context
+};
+
+// Objects live in slots; a handle names a slot and the generation of its occupant, so that a
+// handle to a deleted object stays invalid after its slot is reused.
 struct GdiTable {
-    std::unordered_map<std::uintptr_t, GdiEntry> entries;
-    std::uintptr_t nextHandle = 0x10000;
+    static constexpr std::uintptr_t HandleBase = 0x10000;
+    static constexpr unsigned IndexBits = 24;
+
+    struct Slot {
+        std::optional<GdiEntry> entry;
+        std::uintptr_t generation = 0;
+    };
+    std::deque<Slot> slots; // grows without moving what it holds
+    std::vector<std::size_t> freeSlots;
+    std::size_t liveCount = 0;
     std::size_t stockCount = 0;
+    StockObjects stock;
     // The last released bitmap's pixels, ready for the next bitmap of the same size: a paint
     // per frame must not allocate and clear a whole screen each time.
     std::vector<std::uint32_t> spareBitmapPixels;
 
-    GdiEntry* Find(const void* handle) {
-        const auto found = entries.find(reinterpret_cast<std::uintptr_t>(handle));
-        return found == entries.end() ? nullptr : &found->second;
+    GdiTable() {
+        BitmapObject oneByOne;
+        oneByOne.surface.Resize(1, 1);
+        stock.blackBrush = static_cast<HBRUSH>(Add(BrushObject{RGB(0, 0, 0)}, true));
+        stock.blackPen = static_cast<HPEN>(Add(PenObject{RGB(0, 0, 0)}, true));
+        stock.systemFont = static_cast<HFONT>(Add(FontObject{DefaultFontFace()}, true));
+        stock.monochromeBitmap = static_cast<HBITMAP>(Add(std::move(oneByOne), true));
     }
-    void* Add(GdiObject object, bool stock = false) {
-        const std::uintptr_t handle = nextHandle;
-        nextHandle += 4;
-        entries.emplace(handle, GdiEntry{std::move(object), stock});
-        stockCount += stock ? 1 : 0;
-        return reinterpret_cast<void*>(handle);
+
+    Slot* SlotOf(const void* handle) {
+        const std::uintptr_t value = reinterpret_cast<std::uintptr_t>(handle);
+        if (value < HandleBase || (value - HandleBase) % 4 != 0) {
+            return nullptr;
+        }
+        const std::uintptr_t key = (value - HandleBase) / 4;
+        const std::size_t index = key & ((std::uintptr_t{1} << IndexBits) - 1);
+        if (index >= slots.size() || slots[index].generation != key >> IndexBits ||
+            !slots[index].entry) {
+            return nullptr;
+        }
+        return &slots[index];
+    }
+    GdiEntry* Find(const void* handle) {
+        Slot* slot = SlotOf(handle);
+        return slot ? &*slot->entry : nullptr;
+    }
+    void* Add(GdiObject object, bool isStock = false) {
+        std::size_t index = slots.size();
+        if (!freeSlots.empty()) {
+            index = freeSlots.back();
+            freeSlots.pop_back();
+            ++slots[index].generation;
+        } else {
+            slots.emplace_back();
+        }
+        slots[index].entry.emplace(GdiEntry{std::move(object), isStock});
+        ++liveCount;
+        stockCount += isStock ? 1 : 0;
+        const std::uintptr_t key = slots[index].generation << IndexBits | index;
+        return reinterpret_cast<void*>(HandleBase + key * 4);
+    }
+    void Remove(const void* handle) {
+        Slot* slot = SlotOf(handle);
+        if (auto* bitmap = std::get_if<BitmapObject>(&slot->entry->object)) {
+            spareBitmapPixels = std::move(bitmap->surface.pixels);
+        }
+        slot->entry.reset();
+        freeSlots.push_back(static_cast<std::size_t>(
+            (reinterpret_cast<std::uintptr_t>(handle) - HandleBase) / 4 &
+            ((std::uintptr_t{1} << IndexBits) - 1)));
+        --liveCount;
     }
 };
 
-GdiTable& Table() {
-    static GdiTable table;
+[[gnu::always_inline]] inline GdiTable& Table() {
+    // Never destroyed: exit handlers (the application object's) still delete their objects.
+    static GdiTable& table = *new GdiTable;
     return table;
 }
 
-struct StockObjects {
-    HBRUSH blackBrush;
-    HPEN blackPen;
-    HFONT systemFont;
-    HBITMAP monochromeBitmap; // the 1×1 bitmap of every new memory context
-};
+const StockObjects& Stock() { return Table().stock; }
 
-const StockObjects& Stock() {
-    static const StockObjects stock = [] {
-        GdiTable& table = Table();
-        BitmapObject oneByOne;
-        oneByOne.surface.Resize(1, 1);
-        return StockObjects{
-            static_cast<HBRUSH>(table.Add(BrushObject{RGB(0, 0, 0)}, true)),
-            static_cast<HPEN>(table.Add(PenObject{RGB(0, 0, 0)}, true)),
-            static_cast<HFONT>(table.Add(FontObject{DefaultFontFace()}, true)),
-            static_cast<HBITMAP>(table.Add(std::move(oneByOne), true)),
-        };
-    }();
-    return stock;
-}
-
-void Erase(const void* handle) {
-    GdiTable& table = Table();
-    const auto found = table.entries.find(reinterpret_cast<std::uintptr_t>(handle));
-    if (auto* bitmap = std::get_if<BitmapObject>(&found->second.object)) {
-        table.spareBitmapPixels = std::move(bitmap->surface.pixels);
-    }
-    table.entries.erase(found);
-}
+void Erase(const void* handle) { Table().Remove(handle); }
 
 // One selection fewer; a pending deletion happens now if nothing selects it any more.
 void Deselect(const void* handle, HDC from) {
@@ -94,7 +129,6 @@ void Select(const void* handle) { ++Table().Find(handle)->selections; }
 } // namespace
 
 template <class T> T* FindGdiObject(const void* handle) {
-    Stock();
     GdiEntry* entry = Table().Find(handle);
     return entry == nullptr ? nullptr : std::get_if<T>(&entry->object);
 }
@@ -139,6 +173,9 @@ RECT SystemClipOf(const DcObject& context) {
 }
 
 RasterTarget TargetOf(const DcObject& context) {
+    if (context.targetCached) {
+        return context.cachedTarget;
+    }
     RasterTarget target;
     RECT clip = SystemClipOf(context);
     if (context.hasClipRegion) {
@@ -155,13 +192,14 @@ RasterTarget TargetOf(const DcObject& context) {
                 clip.right + target.offset.x, clip.bottom + target.offset.y};
         target.clip = IntersectRects(clip, {0, 0, target.surface->width, target.surface->height});
     }
+    if (context.kind == DcKind::Memory) {
+        context.cachedTarget = target;
+        context.targetCached = true;
+    }
     return target;
 }
 
-std::size_t LiveGdiObjectCount() {
-    Stock();
-    return Table().entries.size() - Table().stockCount;
-}
+std::size_t LiveGdiObjectCount() { return Table().liveCount - Table().stockCount; }
 
 } // namespace portable
 
@@ -176,12 +214,10 @@ HPEN CreatePen(int style, int width, COLORREF color) {
     if (style != PS_SOLID || width > 1) {
         return nullptr;
     }
-    Stock();
     return static_cast<HPEN>(Table().Add(PenObject{color & 0xFFFFFFu}));
 }
 
 HBRUSH CreateSolidBrush(COLORREF color) {
-    Stock();
     return static_cast<HBRUSH>(Table().Add(BrushObject{color & 0xFFFFFFu}));
 }
 
@@ -189,7 +225,6 @@ HFONT CreateFontIndirectA(const LOGFONTA* font) {
     if (font == nullptr) {
         return nullptr;
     }
-    Stock();
     return static_cast<HFONT>(Table().Add(FontObject{FindFontFace(*font)}));
 }
 
@@ -236,6 +271,7 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
         }
         bitmap->selectedInto = dc;
         previous = std::exchange(context->bitmap, reinterpret_cast<HBITMAP>(object));
+        context->targetCached = false;
     } else {
         return nullptr;
     }

@@ -44,6 +44,10 @@ struct DcObject {
     RECT clipRegion{0, 0, 0, 0}; // device coordinates
     COLORREF textColor = 0;
     int backgroundMode = OPAQUE;
+    // A memory context's target, kept between calls: it changes only with the bitmap and the
+    // clip region, while a frame draws thousands of lines and pixels into it.
+    mutable RasterTarget cachedTarget;
+    mutable bool targetCached = false;
 };
 
 using GdiObject = std::variant<PenObject, BrushObject, FontObject, BitmapObject, DcObject>;

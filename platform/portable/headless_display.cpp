@@ -26,7 +26,9 @@ bool HeadlessDisplay::PumpEvents(bool wait) { return wait && onIdle ? onIdle() :
 namespace {
 
 std::unique_ptr<Display>& Current() {
-    static std::unique_ptr<Display> display = std::make_unique<HeadlessDisplay>(1024, 768);
+    // Outlives every exit handler; the system closes a display connection with the process.
+    static std::unique_ptr<Display>& display =
+        *new std::unique_ptr<Display>(std::make_unique<HeadlessDisplay>(1024, 768));
     return display;
 }
 

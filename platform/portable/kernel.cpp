@@ -48,7 +48,7 @@ struct Kernel {
 };
 
 Kernel& State() {
-    static Kernel kernel;
+    static Kernel& kernel = *new Kernel; // outlives every exit handler
     return kernel;
 }
 

@@ -31,7 +31,7 @@ struct MessageQueue {
 };
 
 MessageQueue& Queue() {
-    static MessageQueue queue;
+    static MessageQueue& queue = *new MessageQueue; // outlives every exit handler
     return queue;
 }
 

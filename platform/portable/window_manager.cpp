@@ -36,7 +36,7 @@ struct WindowManager {
 };
 
 WindowManager& Manager() {
-    static WindowManager manager;
+    static WindowManager& manager = *new WindowManager; // outlives every exit handler
     return manager;
 }
 
