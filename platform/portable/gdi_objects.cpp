@@ -1,5 +1,6 @@
 #include "platform/portable/gdi_objects.h"
 
+#include "platform/portable/display.h"
 #include "platform/portable/gdi.h"
 #include "platform/portable/text.h"
 #include "platform/portable/window_manager.h"
@@ -89,7 +90,7 @@ struct GdiTable {
     void Remove(const void* handle) {
         Slot* slot = SlotOf(handle);
         if (auto* bitmap = std::get_if<BitmapObject>(&slot->entry->object)) {
-            spareBitmapPixels = std::move(bitmap->surface.pixels);
+            spareBitmapPixels = bitmap->surface.Release();
         }
         slot->entry.reset();
         freeSlots.push_back(static_cast<std::size_t>(
@@ -185,6 +186,7 @@ RasterTarget TargetOf(const DcObject& context) {
         BitmapObject* bitmap = FindGdiObject<BitmapObject>(context.bitmap);
         target.surface = bitmap ? &bitmap->surface : nullptr;
     } else {
+        CurrentDisplay().BeforeDrawing(context.window);
         WindowSurface(context.window, target.surface, target.offset);
     }
     if (target.surface != nullptr) {
@@ -234,12 +236,9 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
     }
     GdiTable& table = Table();
     BitmapObject bitmap;
-    const std::size_t size = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    if (table.spareBitmapPixels.size() == size) {
-        bitmap.surface.pixels = std::move(table.spareBitmapPixels);
-        table.spareBitmapPixels.clear();
+    if (!bitmap.surface.Adopt(table.spareBitmapPixels, width, height)) {
+        bitmap.surface.Resize(width, height);
     }
-    bitmap.surface.Resize(width, height);
     return static_cast<HBITMAP>(table.Add(std::move(bitmap)));
 }
 

@@ -5,10 +5,57 @@
 
 namespace portable {
 
+Surface::Surface(const Surface& other)
+    : width(other.width), height(other.height),
+      owned(other.data, other.data == nullptr ? nullptr : other.data + other.Count()),
+      data(owned.data()) {}
+
+Surface& Surface::operator=(const Surface& other) {
+    if (this != &other) {
+        *this = Surface(other);
+    }
+    return *this;
+}
+
 void Surface::Resize(int newWidth, int newHeight) {
     width = newWidth;
     height = newHeight;
-    pixels.resize(static_cast<std::size_t>(newWidth) * static_cast<std::size_t>(newHeight));
+    owned.resize(Count());
+    data = owned.data();
+}
+
+bool Surface::Adopt(std::vector<std::uint32_t>& memory, int newWidth, int newHeight) {
+    if (memory.size() != static_cast<std::size_t>(newWidth) * static_cast<std::size_t>(newHeight)) {
+        return false;
+    }
+    width = newWidth;
+    height = newHeight;
+    owned = std::move(memory);
+    memory.clear();
+    data = owned.data();
+    return true;
+}
+
+std::vector<std::uint32_t> Surface::Release() {
+    data = nullptr;
+    return std::move(owned);
+}
+
+void Surface::UseMemory(std::uint32_t* memory) {
+    if (data != nullptr && Count() > 0) {
+        std::memcpy(memory, data, Count() * sizeof(std::uint32_t));
+    }
+    data = memory;
+    owned = {};
+}
+
+void Surface::UseOwnMemory() {
+    if (data == owned.data()) {
+        return;
+    }
+    std::vector<std::uint32_t> copy(data, data + Count());
+    owned = std::move(copy);
+    data = owned.data();
 }
 
 std::uint32_t PixelFromColor(COLORREF color) {

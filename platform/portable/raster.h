@@ -9,17 +9,39 @@
 
 namespace portable {
 
-// A 32-bit image; pixels are 0x00RRGGBB as in a Windows 32-bit DIB.
-struct Surface {
+// A 32-bit image; pixels are 0x00RRGGBB as in a Windows 32-bit DIB, rows without padding. Its
+// memory is its own, or memory a display shares with its server.
+class Surface {
+  public:
     int width = 0;
     int height = 0;
-    std::vector<std::uint32_t> pixels;
 
+    Surface() = default;
+    Surface(const Surface& other); // a copy always has memory of its own
+    Surface& operator=(const Surface& other);
+    Surface(Surface&&) noexcept = default;
+    Surface& operator=(Surface&&) noexcept = default;
+
+    // Own memory of the new size (what it held before is not kept).
     void Resize(int newWidth, int newHeight);
-    std::uint32_t* Row(int y) { return pixels.data() + static_cast<std::size_t>(y) * width; }
-    const std::uint32_t* Row(int y) const {
-        return pixels.data() + static_cast<std::size_t>(y) * width;
-    }
+    // Takes over memory that an earlier surface gave back, if it has the size asked for.
+    bool Adopt(std::vector<std::uint32_t>& memory, int newWidth, int newHeight);
+    // Gives its own memory back, for a later surface to adopt.
+    std::vector<std::uint32_t> Release();
+    // From now on the pixels live in `memory` (width × height, kept by the caller); what the
+    // surface shows is copied there first.
+    void UseMemory(std::uint32_t* memory);
+    // Back to memory of its own, with the same pixels.
+    void UseOwnMemory();
+    const std::uint32_t* Data() const { return data; }
+
+    std::uint32_t* Row(int y) { return data + static_cast<std::size_t>(y) * width; }
+    const std::uint32_t* Row(int y) const { return data + static_cast<std::size_t>(y) * width; }
+
+  private:
+    std::size_t Count() const { return static_cast<std::size_t>(width) * height; }
+    std::vector<std::uint32_t> owned;
+    std::uint32_t* data = nullptr;
 };
 
 // Where a device context draws: device point (x, y) is pixel (x + offset.x, y + offset.y) of

@@ -117,10 +117,20 @@ struct X11Display::State {
         return nullptr;
     }
 
-    void FreeImage(Mirror& mirror) {
+    // The stand-in surface of a top-level window, whose pixels may live in the shared image.
+    static Surface* SurfaceOf(HWND handle) {
+        Window* window = FindWindowObject(handle);
+        return window ? window->surface.get() : nullptr;
+    }
+
+    void FreeImage(HWND handle, Mirror& mirror) {
         WaitForPut(mirror);
         if (mirror.image == nullptr) {
             return;
+        }
+        Surface* surface = SurfaceOf(handle);
+        if (surface != nullptr && surface->Data() == reinterpret_cast<std::uint32_t*>(mirror.image->data)) {
+            surface->UseOwnMemory();
         }
         if (mirror.segment.shmaddr != nullptr) {
             XShmDetach(x, &mirror.segment);
@@ -133,13 +143,14 @@ struct X11Display::State {
         mirror.image = nullptr;
     }
 
-    // An image the size of the surface; in shared memory when the server takes it.
-    bool EnsureImage(Mirror& mirror, int width, int height) {
+    // An image the size of the surface; in shared memory when the server takes it, and then the
+    // surface's pixels live in that image, so that presenting copies nothing.
+    bool EnsureImage(HWND handle, Mirror& mirror, int width, int height) {
         if (mirror.image != nullptr && mirror.image->width == width &&
             mirror.image->height == height) {
             return true;
         }
-        FreeImage(mirror);
+        FreeImage(handle, mirror);
         Visual* visual = DefaultVisual(x, screen);
         const int depth = DefaultDepth(x, screen);
         if (shm) {
@@ -165,6 +176,10 @@ struct X11Display::State {
                 shmctl(mirror.segment.shmid, IPC_RMID, nullptr); // gone once both detach
             }
             if (!shmAttachFailed) {
+                Surface* surface = SurfaceOf(handle);
+                if (surface != nullptr && mirror.image->bytes_per_line == width * 4) {
+                    surface->UseMemory(reinterpret_cast<std::uint32_t*>(mirror.image->data));
+                }
                 return true;
             }
             // A remote display cannot share our memory: plain images from now on.
@@ -314,7 +329,7 @@ X11Display::X11Display(std::unique_ptr<State> opened) : state(std::move(opened))
 
 X11Display::~X11Display() {
     for (auto& [handle, mirror] : state->mirrors) {
-        state->FreeImage(mirror);
+        state->FreeImage(handle, mirror);
         if (!mirror.foreign && mirror.window != 0) {
             XDestroyWindow(state->x, mirror.window);
         }
@@ -436,6 +451,18 @@ void X11Display::WindowShown(HWND handle, const RECT& rect) {
     XFlush(state->x);
 }
 
+void X11Display::BeforeDrawing(HWND handle) {
+    // Drawing into a surface the server may still be reading waits until it is done; until
+    // then the server's copy and the next frame's drawing run side by side.
+    while (GetParent(handle) != nullptr) {
+        handle = GetParent(handle);
+    }
+    const auto found = state->mirrors.find(handle);
+    if (found != state->mirrors.end()) {
+        state->WaitForPut(found->second);
+    }
+}
+
 void X11Display::WindowRaised(HWND handle) {
     const auto found = state->mirrors.find(handle);
     if (found != state->mirrors.end() && !found->second.foreign && found->second.window != 0) {
@@ -450,7 +477,7 @@ void X11Display::WindowGone(HWND handle) {
         return;
     }
     Mirror& mirror = found->second;
-    state->FreeImage(mirror);
+    state->FreeImage(handle, mirror);
     if (!mirror.foreign && mirror.window != 0) {
         XUngrabKeyboard(state->x, CurrentTime);
         XUngrabPointer(state->x, CurrentTime);
@@ -469,14 +496,17 @@ void X11Display::Present(HWND handle, const Surface& surface, const RECT& area) 
     }
     Mirror& mirror = found->second;
     state->WaitForPut(mirror);
-    if (!state->EnsureImage(mirror, surface.width, surface.height)) {
+    if (!state->EnsureImage(handle, mirror, surface.width, surface.height)) {
         return;
     }
     const int width = area.right - area.left;
-    for (int y = area.top; y < area.bottom; ++y) {
-        std::memcpy(mirror.image->data + static_cast<std::ptrdiff_t>(y) * mirror.image->bytes_per_line +
-                        area.left * 4,
-                    surface.Row(y) + area.left, static_cast<std::size_t>(width) * 4);
+    if (surface.Data() != reinterpret_cast<std::uint32_t*>(mirror.image->data)) {
+        for (int y = area.top; y < area.bottom; ++y) {
+            std::memcpy(mirror.image->data +
+                            static_cast<std::ptrdiff_t>(y) * mirror.image->bytes_per_line +
+                            area.left * 4,
+                        surface.Row(y) + area.left, static_cast<std::size_t>(width) * 4);
+        }
     }
     const GC gc = DefaultGC(state->x, state->screen);
     if (mirror.segment.shmaddr != nullptr) {

@@ -4,6 +4,7 @@
 #include "platform/portable/controls.h"
 #include "platform/portable/gdi_objects.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <set>
 #include <utility>
@@ -32,8 +33,8 @@ class Canvas {
         DeleteDC(dc);
     }
     void Clear() {
-        for (std::uint32_t& pixel : Pixels().pixels) {
-            pixel = 0;
+        for (int y = 0; y < height; ++y) {
+            std::fill(Pixels().Row(y), Pixels().Row(y) + width, 0u);
         }
     }
     // The bitmap's own pixels, whatever the context's clip and origin.
