@@ -12,4 +12,11 @@ echo "== GDI under Wine against the stand-in"
 "$loader" "$tree/platform/gdi_cases.exe" > "$tree/gdi_record.txt"
 build/platform/gdi_cases "$tree/gdi_record.txt"
 
+echo "== The saver's frames through GDI under Wine against the stand-in"
+for case in "640 480 300 16" "152 112 100 16" "1024 768 1000 16" "64 48 12000 16"; do
+    read -r width height frames step <<< "$case"
+    "$loader" "$tree/animation/frame_cases.exe" $case "$tree/frame-${width}x${height}.ppm"
+    build/animation/frame_cases $case --compare "$tree/frame-${width}x${height}.ppm"
+done
+
 ctest --test-dir "$tree" --output-on-failure
