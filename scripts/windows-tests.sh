@@ -19,4 +19,7 @@ for case in "640 480 300 16" "152 112 100 16" "1024 768 1000 16" "64 48 12000 16
     build/animation/frame_cases $case --compare "$tree/frame-${width}x${height}.ppm"
 done
 
+echo "== The real screen saver under Wine, driven from outside"
+"$loader" "$tree/app/windows_e2e.exe" "$tree/app/epiphase.scr"
+
 ctest --test-dir "$tree" --output-on-failure
