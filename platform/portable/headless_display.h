@@ -17,7 +17,7 @@ class HeadlessDisplay final : public Display {
     RECT VirtualScreen() const override { return virtualScreen; }
     POINT CursorPosition() const override { return cursor; }
     void MoveCursor(POINT point) override { cursor = point; }
-    void SetCursorVisible(bool visible) override { cursorVisible = visible; }
+    void SetCursorVisible(bool) override {} // nothing is shown
     void WindowShown(HWND, const RECT&) override {}
     void WindowRaised(HWND) override {}
     void WindowGone(HWND) override {}
@@ -28,21 +28,14 @@ class HeadlessDisplay final : public Display {
 
     // Some systems report no virtual screen; the saver must cope.
     void SetVirtualScreen(const RECT& rect) { virtualScreen = rect; }
-    // Called whenever a message loop would wait; returns whether it produced anything. Without
-    // it a waiting loop has nothing to wait for.
-    void OnIdle(std::function<bool()> idle) { onIdle = std::move(idle); }
     // Called as each paint begins, and for each painted area handed to the display.
     void OnPaintBegins(std::function<void(HWND)> begins) { onPaintBegins = std::move(begins); }
     void OnPresent(std::function<void(HWND)> present) { onPresent = std::move(present); }
-    int PresentCount() const { return presents; }
 
   private:
     RECT screen;
     RECT virtualScreen;
     POINT cursor{0, 0};
-    bool cursorVisible = true;
-    int presents = 0;
-    std::function<bool()> onIdle;
     std::function<void(HWND)> onPaintBegins;
     std::function<void(HWND)> onPresent;
 };
