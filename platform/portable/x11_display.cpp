@@ -210,11 +210,35 @@ struct X11Display::State {
             mirror.putPending = false;
             return;
         }
+        // Only the completion (or the window's end) is taken here; every other event waits for
+        // the message loop, so that nothing, a resize say, changes the window while a frame is
+        // being presented. A server that never answers does not hang the saver.
+        struct Wanted {
+            int completion;
+            ::Window window;
+        } wanted{completionEvent, mirror.window};
+        const auto matches = [](::Display*, XEvent* event, XPointer argument) -> Bool {
+            const auto& want = *reinterpret_cast<Wanted*>(argument);
+            if (event->type == DestroyNotify) {
+                return event->xdestroywindow.window == want.window;
+            }
+            return event->type == want.completion &&
+                   reinterpret_cast<XShmCompletionEvent*>(event)->drawable == want.window;
+        };
+        constexpr int GiveUpMilliseconds = 2000;
         XEvent event;
-        while (mirror.putPending) {
-            XNextEvent(x, &event);
-            Handle(event);
+        for (int waited = 0; waited < GiveUpMilliseconds && failedWindow != mirror.window;
+             waited += 5) {
+            if (XCheckIfEvent(x, &event, matches, reinterpret_cast<XPointer>(&wanted))) {
+                if (event.type == DestroyNotify) {
+                    Handle(event);
+                }
+                break;
+            }
+            pollfd connection{ConnectionNumber(x), POLLIN, 0};
+            poll(&connection, 1, 5);
         }
+        mirror.putPending = false;
     }
 
     void Handle(XEvent& event);
@@ -489,14 +513,18 @@ void X11Display::WindowGone(HWND handle) {
     state->mirrors.erase(found);
 }
 
-void X11Display::Present(HWND handle, const Surface& surface, const RECT& area) {
+void X11Display::Present(HWND handle, const Surface& surface, const RECT& painted) {
     const auto found = state->mirrors.find(handle);
-    if (found == state->mirrors.end() || found->second.window == 0 || IsEmptyRect(area)) {
+    if (found == state->mirrors.end() || found->second.window == 0) {
         return;
     }
     Mirror& mirror = found->second;
     state->WaitForPut(mirror);
     if (!state->EnsureImage(handle, mirror, surface.width, surface.height)) {
+        return;
+    }
+    const RECT area = IntersectRects(painted, {0, 0, surface.width, surface.height});
+    if (IsEmptyRect(area)) {
         return;
     }
     const int width = area.right - area.left;
