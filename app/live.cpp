@@ -1,5 +1,7 @@
 #include "app/live.h"
 
+#include "app/run_inside.h"
+
 #include "host/command_line.h"
 #include "host/host_state.h"
 #include "host/saver_host.h"
@@ -59,11 +61,6 @@ unsigned long RootTarget(const portable::X11Display& display) {
     return display.Root();
 }
 
-int RunInside(HWND parent) {
-    const std::string tail = "/p " + std::to_string(reinterpret_cast<std::uintptr_t>(parent));
-    return HostMain(GetModuleHandleA(nullptr), tail.c_str());
-}
-
 } // namespace
 
 int RunLive(const LinuxOptions& options) {
@@ -79,7 +76,7 @@ int RunLive(const LinuxOptions& options) {
 
     switch (options.action) {
     case LinuxOptions::Action::InWindow:
-        return RunInside(OwnWindow());
+        return RunSaverInside(OwnWindow());
     case LinuxOptions::Action::InWindowId:
     case LinuxOptions::Action::OnRoot: {
         const unsigned long id = options.action == LinuxOptions::Action::OnRoot
@@ -90,17 +87,15 @@ int RunLive(const LinuxOptions& options) {
             std::fprintf(stderr, "epiphase: there is no X window 0x%lx\n", id);
             return NoDisplay;
         }
-        return RunInside(foreign);
+        return RunSaverInside(foreign);
     }
     default: {
         // Windows switches: /p names an X window to draw in.
-        std::string tail = options.windowsTail;
-        const LaunchRequest request = ParseLaunchCommand(tail.c_str(), false);
+        const LaunchRequest request = ParseLaunchCommand(options.windowsTail.c_str(), false);
         if (request.mode == LaunchMode::RunPreview) {
-            const HWND foreign = x11.AdoptForeignWindow(request.windowNumber);
-            tail = "/p " + std::to_string(reinterpret_cast<std::uintptr_t>(foreign));
+            return RunSaverInside(x11.AdoptForeignWindow(request.windowNumber));
         }
-        return HostMain(GetModuleHandleA(nullptr), tail.c_str());
+        return HostMain(GetModuleHandleA(nullptr), options.windowsTail.c_str());
     }
     }
 }

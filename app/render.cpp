@@ -1,5 +1,7 @@
 #include "app/render.h"
 
+#include "app/run_inside.h"
+
 #include "host/saver_host.h"
 #include "model/clock.h"
 #include "platform/api.h"
@@ -50,10 +52,7 @@ int RenderToPng(const LinuxOptions& options) {
             saver = nullptr;
         }
     });
-    const int result =
-        HostMain(GetModuleHandleA(nullptr), ("/p " + std::to_string(
-                                                 reinterpret_cast<std::uintptr_t>(parent)))
-                                                .c_str());
+    const int result = RunSaverInside(parent);
     DestroyWindow(parent);
     if (!written) {
         std::fprintf(stderr, "epiphase: cannot write %s: %s\n", options.pngPath.c_str(),

@@ -9,6 +9,7 @@
 #include "model/clock.h"
 #include "platform/api.h"
 #include "platform/portable/controls.h"
+#include "platform/portable/tests/test_canvas.h"
 
 #include <gtest/gtest.h>
 

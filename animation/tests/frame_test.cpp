@@ -116,17 +116,12 @@ TEST_F(Frames, SamplesDotsTrailsAndTheWalkingMarker) {
 TEST_F(Frames, PrintClientDrawsAFrameIntoTheGivenContextWithoutPainting) {
     Create(100, 80);
     Frame();
-    const HDC dc = CreateCompatibleDC(nullptr);
-    const HBITMAP bitmap = CreateCompatibleBitmap(dc, 300, 200);
-    const HGDIOBJ previous = SelectObject(dc, bitmap);
-    EXPECT_EQ(SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), 0), 0);
+    Canvas canvas(300, 200);
+    EXPECT_EQ(SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc), 0), 0);
     EXPECT_EQ(animation.frameCount, 2);
-    EXPECT_EQ(GetPixel(dc, 99, 0), BackgroundColor());
+    EXPECT_EQ(GetPixel(canvas.dc, 99, 0), BackgroundColor());
     MSG msg;
     EXPECT_TRUE(PeekMessageA(&msg, window, WM_PAINT, WM_PAINT, PM_NOREMOVE)); // still to paint
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
 }
 
 TEST_F(Frames, SizeChangesTheNextFrameWithoutAskingForAPaintAndEraseIsRefused) {

@@ -38,12 +38,9 @@ TEST_F(Overlay, AnIntervalClosesOnlyAfterMoreThanOneSecondCountingItsClosingFram
 TEST_F(Overlay, TextIsADimComplementOfTheBackgroundAtFixedPlaces) {
     Create(1024, 768);
     Frame();
-    const HDC dc = CreateCompatibleDC(nullptr);
-    const HBITMAP bitmap = CreateCompatibleBitmap(dc, 1024, 768);
-    const HGDIOBJ previous = SelectObject(dc, bitmap);
+    Canvas canvas(1024, 768); // black
+    const HDC dc = canvas.dc;
     SelectObject(dc, animation.font.Get());
-    const RECT all{0, 0, 1024, 768};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     animation.background.red.current = 153;
     animation.background.green.current = 192;
     animation.background.blue.current = 255;
@@ -63,7 +60,4 @@ TEST_F(Overlay, TextIsADimComplementOfTheBackgroundAtFixedPlaces) {
         }
     }
     EXPECT_GT(textPixels, 200);
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
 }

@@ -1,6 +1,7 @@
 #include "platform/portable/kernel.h"
 
 #include "platform/portable/controls.h"
+#include "platform/portable/names.h"
 #include "platform/portable/user.h"
 
 #include <chrono>
@@ -20,12 +21,6 @@ namespace portable {
 const char* const SystemDirectory = "C:\\WINDOWS\\system32";
 
 namespace {
-
-struct CaseInsensitiveLess {
-    bool operator()(const std::string& a, const std::string& b) const {
-        return strcasecmp(a.c_str(), b.c_str()) < 0;
-    }
-};
 
 struct Module {
     std::map<std::string, FARPROC> entries;

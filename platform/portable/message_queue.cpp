@@ -1,6 +1,7 @@
 #include "platform/portable/message_queue.h"
 
 #include "platform/portable/display.h"
+#include "platform/portable/names.h"
 #include "platform/portable/kernel.h"
 #include "platform/portable/user.h"
 #include "platform/portable/window_manager.h"
@@ -14,12 +15,6 @@
 
 namespace portable {
 namespace {
-
-struct CaseInsensitiveLess {
-    bool operator()(const std::string& a, const std::string& b) const {
-        return strcasecmp(a.c_str(), b.c_str()) < 0;
-    }
-};
 
 struct MessageQueue {
     std::deque<MSG> system;

@@ -2,6 +2,7 @@
 
 #include "platform/portable/controls.h"
 #include "platform/portable/display.h"
+#include "platform/portable/names.h"
 #include "platform/portable/gdi.h"
 #include "platform/portable/user.h"
 
@@ -18,12 +19,6 @@ namespace {
 struct WindowClass {
     WNDCLASSA record{};
     std::string name;
-};
-
-struct CaseInsensitiveLess {
-    bool operator()(const std::string& a, const std::string& b) const {
-        return strcasecmp(a.c_str(), b.c_str()) < 0;
-    }
 };
 
 struct WindowManager {
