@@ -1,35 +1,46 @@
 #pragma once
 
 // Drives the application object through the real saver window procedure and message map on the
-// stand-in, one paint at a time, with the stepped clock.
+// stand-in, one paint at a time, with the stepped clock. Every test starts from the object as a
+// fresh process builds it.
 
 #include "animation/animation_window.h"
+#include "animation/tests/text_rows.h"
 #include "host/host_state.h"
 #include "host/saver_host.h"
 #include "model/clock.h"
+#include "model/random.h"
 #include "platform/api.h"
 #include "platform/portable/controls.h"
 #include "platform/portable/tests/test_canvas.h"
 
 #include <gtest/gtest.h>
+#include <new>
 
 class AnimationTest : public ::testing::Test {
   protected:
-    static constexpr int ClockStep = 16;
-
     void SetUp() override {
         portable::ResetPlatform();
         Host() = HostState{};
         Host().previewMode = true; // input never closes it: these tests look at frames
-        UseSteppedClock(ClockStep);
+        UseSteppedClock(16);
         frame = 0;
     }
     void TearDown() override {
+        Rebuild();
+        portable::ResetPlatform();
+        UseRealClock();
+    }
+
+    // The application object again as static initialisation builds it: the stream at its
+    // start, the first Restart run.
+    void Rebuild() {
         if (IsWindow(window)) {
             DestroyWindow(window);
         }
-        portable::ResetPlatform();
-        UseRealClock();
+        animation.~AnimationWindow();
+        SetRandomState(1);
+        new (&animation) AnimationWindow();
     }
 
     // A window of the saver's class, as the framework makes it, with the application inside.
@@ -57,6 +68,18 @@ class AnimationTest : public ::testing::Test {
         const portable::Surface shown = portable::CaptureClientArea(window);
         const std::uint32_t pixel = shown.Row(y)[x];
         return RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF);
+    }
+
+    // 64-bit FNV-1a over the pixels shown outside the text rows.
+    std::uint64_t FigureHash() const {
+        const portable::Surface shown = portable::CaptureClientArea(window);
+        std::uint64_t hash = 14695981039346656037u;
+        for (int y = 0; y < shown.height; ++y) {
+            for (int x = 0; x < shown.width && !InTextRows(y, shown.height); ++x) {
+                hash = (hash ^ (shown.Row(y)[x] & 0xFFFFFFu)) * 1099511628211u;
+            }
+        }
+        return hash;
     }
 
     static COLORREF BackgroundColor() {
