@@ -20,24 +20,10 @@ TEST_F(Overlay, RateLineTexts) {
     }
 }
 
-TEST_F(Overlay, AnIntervalClosesOnlyAfterMoreThanOneSecondCountingItsClosingFrame) {
-    animation.rateMark = 10.0;
-    for (int i = 0; i < 30; ++i) {
-        animation.CountFrame(10500);
-    }
-    animation.CountFrame(11000); // exactly one second: still counting
-    EXPECT_EQ(animation.frameRate, 0.0);
-    animation.CountFrame(11001);
-    EXPECT_EQ(animation.frameRate, 32.0);
-    EXPECT_EQ(animation.rateFrames, 0);
-    EXPECT_EQ(animation.rateMark, 11.001);
-}
-
-// The window is made 8 s into the run: the first interval closes on the first frame more than
-// a second after that, 63 frames of 16 ms later.
-TEST_F(Overlay, TheMeasurementStartsWhenTheWindowIsMadeAndCountsEveryFrame) {
-    frame = 500;
-    SetClockFrame(frame);
+// An interval closes on the first frame more than a second after its mark, counting that frame;
+// the first mark is the window's creation, here 8 s into the run: 63 frames of 16 ms later.
+TEST_F(Overlay, RateIntervalsCloseAfterMoreThanOneSecondFromTheWindowsCreationOn) {
+    SetClockFrame(frame = 500);
     Create(64, 48);
     for (int i = 0; i < 62; ++i) {
         Frame();
@@ -45,6 +31,16 @@ TEST_F(Overlay, TheMeasurementStartsWhenTheWindowIsMadeAndCountsEveryFrame) {
     EXPECT_EQ(animation.frameRate, 0.0);
     Frame();
     EXPECT_EQ(animation.frameRate, 63.0);
+    animation.rateMark = 10.0;
+    for (int i = 0; i < 30; ++i) {
+        animation.CountFrame(10500);
+    }
+    animation.CountFrame(11000); // exactly one second: still counting
+    EXPECT_EQ(animation.frameRate, 63.0);
+    animation.CountFrame(11001);
+    EXPECT_EQ(animation.frameRate, 32.0);
+    EXPECT_EQ(animation.rateFrames, 0);
+    EXPECT_EQ(animation.rateMark, 11.001);
 }
 
 // What the overlay draws equals the two expected lines drawn with the platform's own text
@@ -60,8 +56,9 @@ TEST_F(Overlay, BothLinesAreTransparentDimComplementsOfTheBackgroundInTheirPlace
     animation.background.red.current = 153;
     animation.background.green.current = 192;
     animation.background.blue.current = 255;
-    for (const auto& [rate, text] : {std::pair{60.0, "Animation: 060 frames/second (new frame every 016 ms)"},
-                                     {0.0, "... calibrating frame rate display"}}) {
+    for (const auto& [rate, text] :
+         {std::pair{60.0, "Animation: 060 frames/second (new frame every 016 ms)"},
+          {0.0, "... calibrating frame rate display"}}) {
         Canvas drawn(1024, 768), expected(1024, 768);
         SelectObject(drawn.dc, animation.font.Get());
         animation.frameRate = rate;

@@ -12,19 +12,13 @@ namespace random_probe {
 constexpr std::uint32_t Multiplier = 214013u;
 constexpr std::uint32_t Increment = 2531011u;
 
-constexpr std::uint32_t InverseMultiplier() {
-    std::uint32_t inverse = Multiplier; // Newton's iteration for the inverse modulo 2^32
-    for (int i = 0; i < 5; ++i) {
-        inverse *= 2u - Multiplier * inverse;
-    }
-    return inverse;
-}
-static_assert(Multiplier * InverseMultiplier() == 1u);
+constexpr std::uint32_t InverseMultiplier = 3115528533u;
+static_assert(Multiplier * InverseMultiplier == 1u);
 
 // Sets the stream to `state` taken `position` draws back.
 inline void SetStateBefore(std::uint32_t state, int position) {
     for (int i = 0; i < position; ++i) {
-        state = (state - Increment) * InverseMultiplier();
+        state = (state - Increment) * InverseMultiplier;
     }
     SetRandomState(state);
 }
