@@ -1,4 +1,3 @@
-#include "model/clock.h"
 #include "model/random.h"
 #include "model/tests/random_probe.h"
 
@@ -28,15 +27,4 @@ TEST(RandomStream, UnitRandomReachesBothEndsExactly) {
         random_probe::ForceDraw(1, draw);
         EXPECT_EQ(UnitRandom(), unit);
     }
-}
-
-TEST(Clock, SteppedClockStandsAtZeroThenCountsFrames) {
-    UseSteppedClock(16);
-    EXPECT_EQ(ElapsedMilliseconds(), 0);
-    SetClockFrame(3);
-    EXPECT_EQ(ElapsedMilliseconds(), 48);
-    UseRealClock();
-    const std::int32_t first = ElapsedMilliseconds();
-    EXPECT_GE(first, 0);
-    EXPECT_GE(ElapsedMilliseconds(), first);
 }
