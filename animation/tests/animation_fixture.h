@@ -10,7 +10,6 @@
 #include "host/saver_host.h"
 #include "model/clock.h"
 #include "model/random.h"
-#include "platform/portable/controls.h"
 #include "platform/portable/tests/test_canvas.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +29,7 @@ class AnimationTest : public ::testing::Test {
         UseRealClock();
     }
 
-    // The application object again as static initialisation builds it, from the stream's start.
+    // The application object as static initialisation builds it, from the stream's start.
     void Rebuild() {
         if (IsWindow(window)) {
             DestroyWindow(window);

@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -32,7 +31,7 @@ std::string DrawFrames(int width, int height, int frames, int step) {
     const HDC dc = CreateCompatibleDC(screen);
     const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     ReleaseDC(nullptr, screen);
-    const HGDIOBJ previous = SelectObject(dc, bitmap);
+    SelectObject(dc, bitmap); // all of it goes with the process
     for (int frame = 1; frame <= frames; ++frame) {
         SetClockFrame(frame);
         SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), 0);
@@ -45,10 +44,6 @@ std::string DrawFrames(int width, int height, int frames, int step) {
                        static_cast<char>(GetBValue(color))};
         }
     }
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    DestroyWindow(window);
     return pixels;
 }
 

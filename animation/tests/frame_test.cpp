@@ -14,11 +14,7 @@ using Frames = AnimationTest;
 // first budget is 9345) and after it, tiny windows. They pin the geometry, the colour of every
 // pen and dot, the dots' shape, the fades and the order of every random draw; leaks fail too.
 TEST_F(Frames, WholeFramesMatchTheCheckedRecord) {
-    struct Pin {
-        int width, height, step, frame;
-        std::uint64_t hash;
-    };
-    const Pin pins[] = {
+    const std::tuple<int, int, int, int, std::uint64_t> pins[] = {
         {640, 480, 16, 1, 0x69c2d7ee264d280du},   {640, 480, 16, 2, 0x924ac997ca310004u},
         {640, 480, 16, 3, 0xdef85d7b2f51f7e6u},   {800, 600, 16, 300, 0xf8f71d8e7bb0ed6eu},
         {152, 112, 40, 777, 0xa0f3834484d1cc49u}, {64, 48, 16, 602, 0x9512a336d12a09b6u},
@@ -26,19 +22,19 @@ TEST_F(Frames, WholeFramesMatchTheCheckedRecord) {
         {1, 1, 16, 3, 0xbb66ba4c9a6acbc6u},       {7, 5, 16, 60, 0xf115b9449cf332eeu},
     };
     std::size_t objects = 0;
-    for (const Pin& pin : pins) {
-        if (pin.frame <= frame || pin.width != animation.clientRect.right) {
+    for (const auto& [width, height, step, last, hash] : pins) {
+        if (last <= frame || width != animation.clientRect.right) {
             Rebuild();
-            UseSteppedClock(pin.step);
+            UseSteppedClock(step);
             frame = 0;
-            Create(pin.width, pin.height);
+            Create(width, height);
             Frame();
             objects = portable::LiveGdiObjectCount();
         }
-        while (frame < pin.frame) {
+        while (frame < last) {
             Frame();
         }
-        EXPECT_EQ(FigureHash(), pin.hash) << pin.width << "x" << pin.height << " #" << pin.frame;
+        EXPECT_EQ(FigureHash(), hash) << width << "x" << height << " #" << last;
         EXPECT_EQ(portable::LiveGdiObjectCount(), objects) << "a frame leaked drawing objects";
     }
 }

@@ -56,7 +56,6 @@ TEST_F(Overlay, BothLinesAreTransparentDimComplementsOfTheBackgroundInTheirPlace
         EXPECT_EQ(SetBkMode(drawn.dc, OPAQUE), TRANSPARENT);
         const HGDIOBJ previousFont = SelectObject(expected.dc, font);
         SetTextColor(expected.dc, RGB(34, 21, 0));
-        SetBkMode(expected.dc, TRANSPARENT);
         RECT credit{3, 755, 800, 765}, rateLine{2, 3, 800, 13};
         DrawTextA(expected.dc, CreditLine, -1, &credit, 0);
         DrawTextA(expected.dc, text, -1, &rateLine, 0);
