@@ -1,6 +1,5 @@
-// A million frames at 64×48, 16 ms apart: over four hours of saver time, so every kind of
-// scramble, cycle re-arm, fade and restart happens many times. At every restart the model
-// must still hold numbers within their ranges, and no drawing object may have piled up.
+// A million frames at 64×48, 16 ms apart (over four hours): at every restart the model holds
+// numbers within their ranges, and no drawing object has piled up.
 
 #include "animation/tests/animation_fixture.h"
 
