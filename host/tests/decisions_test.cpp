@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace {
 const char* StepByte(const char* text) {
@@ -30,55 +31,38 @@ TEST(CommandLine, SkipProgramNameFindsTheTail) {
 
 TEST(CommandLine, EveryTailSelectsItsModeOnEachFamily) {
     using enum LaunchMode;
+    enum Family { Both, Nt, Win9x };
     struct Case {
-        const char* tail;
-        bool win9x;
         LaunchMode mode;
         std::uint32_t number;
         bool fallback;
+        Family family;
+        std::vector<const char*> tails;
     };
     const Case cases[] = {
-        {"", false, Configure, 0, false},
-        {"/", true, Configure, 0, false},
-        {"--", false, Configure, 0, false},
-        {"- /", false, Configure, 0, false},
-        {"/s", false, RunFullScreen, 0, false},
-        {"-S", true, RunFullScreen, 0, false},
-        {"s", false, RunFullScreen, 0, false},
-        {"  //s", false, RunFullScreen, 0, false},
-        {"/s 123", false, RunFullScreen, 0, false},
-        {"/sx", false, RunFullScreen, 0, false},
-        {"/s /p 123", false, RunFullScreen, 0, false},
-        {"/p 1234", false, RunPreview, 1234, false},
-        {"/P1234", true, RunPreview, 1234, false},
-        {"/l 1234", false, RunPreview, 1234, false},
-        {"/L1234", false, RunPreview, 1234, false},
-        {"p   1234", false, RunPreview, 1234, false},
-        {"/p", false, RunPreview, 0, false},
-        {"/p:1234", false, RunPreview, 0, false},
-        {"/p\t1234", false, RunPreview, 0, false},
-        {"/p 12ab", false, RunPreview, 12, false},
-        {"/p 4294967297", false, RunPreview, 1, false},
-        {"/c:1234", false, Configure, 1234, true},
-        {"/C:1234", true, Configure, 1234, true},
-        {"/c 1234", false, Configure, 0, true},
-        {"/c", false, Configure, 0, true},
-        {"/c:0", false, Configure, 0, true},
-        {"/a 1234", false, Reject, 0, false},
-        {"/A", false, Reject, 0, false},
-        {"/a   1234", true, ChangePassword, 1234, false},
-        {"-A12", true, ChangePassword, 12, false},
-        {"/\ts", true, Reject, 0, false},
-        {"/x", true, Reject, 0, false},
-        {"/?", false, Reject, 0, false},
-        {"7", false, Reject, 0, false},
-        {"/\xE9", false, Reject, 0, false},
+        {Configure, 0, false, Both, {"", "/", "--", "- /"}},
+        {RunFullScreen, 0, false, Both, {"/s", "-S", "s", "  //s", "/s 123", "/sx", "/s /p 1"}},
+        {RunPreview, 1234, false, Both, {"/p 1234", "/P1234", "/l 1234", "/L1234", "p   1234"}},
+        {RunPreview, 0, false, Both, {"/p", "/p:1234", "/p\t1234"}},
+        {RunPreview, 12, false, Both, {"/p 12ab", "/p 4294967308"}}, // wraps modulo 2^32
+        {Configure, 1234, true, Both, {"/c:1234", "/C:1234"}},
+        {Configure, 0, true, Both, {"/c 1234", "/c", "/c:0", "c:x"}},
+        {ChangePassword, 1234, false, Win9x, {"/a   1234", "-A1234"}},
+        {Reject, 0, false, Nt, {"/a 1234", "/A"}},
+        {Reject, 0, false, Both, {"/\ts", "/x", "/?", "7", "/\xE9"}},
     };
     for (const Case& c : cases) {
-        const LaunchRequest request = ParseLaunchCommand(c.tail, c.win9x);
-        EXPECT_EQ(request.mode, c.mode) << "'" << c.tail << "'";
-        EXPECT_EQ(request.windowNumber, c.number) << "'" << c.tail << "'";
-        EXPECT_EQ(request.ownerFallback, c.fallback) << "'" << c.tail << "'";
+        for (const bool win9x : {false, true}) {
+            if ((c.family == Nt && win9x) || (c.family == Win9x && !win9x)) {
+                continue;
+            }
+            for (const char* tail : c.tails) {
+                const LaunchRequest request = ParseLaunchCommand(tail, win9x);
+                EXPECT_EQ(request.mode, c.mode) << "'" << tail << "' " << win9x;
+                EXPECT_EQ(request.windowNumber, c.number) << "'" << tail << "'";
+                EXPECT_EQ(request.ownerFallback, c.fallback) << "'" << tail << "'";
+            }
+        }
     }
 }
 
@@ -113,38 +97,31 @@ TEST(Dismissal, MouseTravelCountsFromTheReferenceBeyondFourPixels) {
 
 TEST(Dismissal, TheWindowProcedurePrefiltersByModeAndState) {
     using enum Prefilter;
-    struct Case {
-        UINT message;
-        WPARAM wParam;
-        bool preview, confirmed;
-        Prefilter expected;
+    enum State { Running, Preview, Closing }; // full screen; preview; a close was confirmed
+    const std::tuple<UINT, WPARAM, State, Prefilter> cases[] = {
+        {WM_SYSCOMMAND, SC_SCREENSAVE, Running, Swallow},
+        {WM_SYSCOMMAND, SC_NEXTWINDOW, Running, Swallow},
+        {WM_SYSCOMMAND, SC_PREVWINDOW, Running, Swallow},
+        {WM_SYSCOMMAND, SC_SCREENSAVE + 1, Running, PassToApplication}, // every bit counts
+        {WM_SYSCOMMAND, SC_SCREENSAVE, Preview, PassToApplication},
+        {WM_SETTEXT, 0, Preview, Swallow},
+        {WM_HELP, 0, Preview, ForwardToParent},
+        {WM_CONTEXTMENU, 0, Preview, ForwardToParent},
+        {WM_HELP, 0, Running, PassToApplication},
+        {WM_KEYDOWN, 0, Running, PassToApplication},
+        {WM_PAINT, 0, Running, PassToApplication},
+        {WM_TIMER, 0, Running, YieldThenPass},
+        {WM_CLOSE, 0, Closing, PassToApplication},
+        {WM_TIMER, 0, Closing, Swallow},
     };
-    const Case cases[] = {
-        {WM_SYSCOMMAND, SC_SCREENSAVE, false, false, Swallow},
-        {WM_SYSCOMMAND, SC_NEXTWINDOW, false, false, Swallow},
-        {WM_SYSCOMMAND, SC_PREVWINDOW, false, false, Swallow},
-        {WM_SYSCOMMAND, SC_SCREENSAVE + 1, false, false, PassToApplication}, // all bits count
-        {WM_SYSCOMMAND, SC_SCREENSAVE, true, false, PassToApplication},
-        {WM_SETTEXT, 0, true, false, Swallow},
-        {WM_HELP, 0, true, false, ForwardToParent},
-        {WM_CONTEXTMENU, 0, true, false, ForwardToParent},
-        {WM_HELP, 0, false, false, PassToApplication},
-        {WM_KEYDOWN, 0, false, true, DefaultOnly},
-        {WM_SYSKEYDOWN, 0, false, true, DefaultOnly},
-        {WM_MOUSEMOVE, 0, false, true, DefaultOnly},
-        {WM_LBUTTONDOWN, 0, true, true, DefaultOnly},
-        {WM_RBUTTONDOWN, 0, false, true, DefaultOnly},
-        {WM_MBUTTONDOWN, 0, false, true, DefaultOnly},
-        {WM_KEYDOWN, 0, false, false, PassToApplication},
-        {WM_PAINT, 0, false, true, DefaultOnly},
-        {WM_PAINT, 0, false, false, PassToApplication},
-        {WM_TIMER, 0, false, true, Swallow},
-        {WM_TIMER, 0, false, false, YieldThenPass},
-        {WM_CLOSE, 0, false, true, PassToApplication},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(PrefilterFor(c.message, c.wParam, c.preview, c.confirmed), c.expected)
-            << std::hex << c.message << " " << c.wParam;
+    for (const auto& [message, wParam, state, expected] : cases) {
+        EXPECT_EQ(PrefilterFor(message, wParam, state == Preview, state == Closing), expected)
+            << std::hex << message << " " << wParam;
+    }
+    // Once closing, input and paint go straight to the default procedure, in any mode.
+    for (UINT message : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_RBUTTONDOWN,
+                         WM_MBUTTONDOWN, WM_PAINT}) {
+        EXPECT_EQ(PrefilterFor(message, 0, message == WM_LBUTTONDOWN, true), DefaultOnly);
     }
 }
 
