@@ -94,14 +94,6 @@ void Random(int (&ends)[4], int low, int high) {
 
 // Each case draws on a fresh black canvas; separate colours show which call lit a pixel.
 const std::vector<std::pair<std::string, std::function<void(HDC)>>> cases = {
-    {"star",
-     [](HDC dc) { // every direction, each line also drawn reversed
-         for (int i = 0; i < 40; ++i) {
-             const int x = (i * 37) % 90 - 13, y = (i * 53) % 70 - 11;
-             Line(dc, RGB(10 + i * 6, 255 - i * 5, 128), {31, 23, x, y});
-             Line(dc, RGB(255, i * 6, 0), {x, y, 32, 24});
-         }
-     }},
     {"random lines",
      [](HDC dc) {
          for (int i = 0; i < 300; ++i) {

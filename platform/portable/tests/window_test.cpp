@@ -46,6 +46,7 @@ class Windows : public PortableTest {
         windowClass.lpszClassName = "Bare"; // no background brush
         ASSERT_NE(RegisterClassA(&windowClass), 0);
         windowClass.lpszClassName = "Recorder";
+        windowClass.style = CS_HREDRAW | CS_VREDRAW;
         windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
         ASSERT_NE(RegisterClassA(&windowClass), 0);
     }
@@ -190,6 +191,23 @@ TEST_F(Windows, BeginPaintErasesWhenAskedClipsToTheUpdateAreaAndValidatesIt) {
         EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
         DestroyWindow(window);
     }
+}
+
+TEST_F(Windows, ResizingRepaintsAllOfARedrawClassAndNamesIgnoreCase) {
+    for (const char* className : {"Recorder", "Bare"}) { // with and without CS_HREDRAW
+        const HWND window = Popup(className);
+        PAINTSTRUCT paint;
+        EndPaint(window, (BeginPaint(window, &paint), &paint));
+        MoveWindow(window, 0, 0, 70, 50, TRUE);
+        MSG msg;
+        EXPECT_EQ(PeekMessageA(&msg, window, WM_PAINT, WM_PAINT, PM_NOREMOVE), className[0] == 'R');
+        DestroyWindow(window);
+    }
+    EXPECT_EQ(FindWindowA("recorder", "Popup"), Popup());
+    EXPECT_EQ(FindWindowA("Recorder", "popup"), nullptr); // titles must match exactly
+    EXPECT_EQ(RegisterWindowMessageA("QueryCancelAutoPlay"),
+              RegisterWindowMessageA("querycancelautoplay"));
+    EXPECT_NE(RegisterWindowMessageA("QueryCancelAutoPlay"), RegisterWindowMessageA("Other"));
 }
 
 TEST_F(Windows, SentMessagesRunAtOnceAndPeekTakesOnlyItsRange) {
