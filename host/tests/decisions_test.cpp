@@ -92,6 +92,7 @@ TEST(Dismissal, MouseTravelCountsFromTheReferenceBeyondFourPixels) {
     EXPECT_TRUE(MouseTravelCloses(reference, {103, 102}));
     EXPECT_TRUE(MouseTravelCloses(reference, {95, 100}));
     EXPECT_FALSE(MouseTravelCloses(reference, {98, 102}));
+    EXPECT_FALSE(MouseTravelCloses(reference, {99, 99}));   // leftward and upward count too
     EXPECT_TRUE(MouseTravelCloses({0, 0}, {INT32_MIN, 0})); // 32-bit, unsigned comparison
 }
 

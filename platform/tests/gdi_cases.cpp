@@ -110,18 +110,6 @@ const std::vector<std::pair<std::string, std::function<void(HDC)>>> cases = {
          Line(dc, RGB(255, 255, 255), {20, -300000, 21, 300000});
          Line(dc, RGB(255, 255, 255), {-70000, 40, 70000, 7});
      }},
-    {"polyline",
-     [](HDC dc) {
-         const HPEN pen = CreatePen(PS_SOLID, 0, RGB(0, 200, 255));
-         const HGDIOBJ old = SelectObject(dc, pen);
-         MoveToEx(dc, 5, 5, nullptr);
-         for (int i = 0; i < 60; ++i) {
-             const int x = Next(0, 63);
-             LineTo(dc, x, Next(0, 47));
-         }
-         SelectObject(dc, old);
-         DeleteObject(pen);
-     }},
     {"pixels and fills",
      [](HDC dc) {
          for (int i = 0; i < 200; ++i) {
