@@ -262,7 +262,7 @@ TEST_F(HostRun, ASecondFullScreenStartOnlyBringsTheFirstToTheFront) {
     RegisterClassA(&saverClass);
     const HWND preview = CreateWindowExA(0, "WindowsScreenSaverClass", "Preview", WS_POPUP, 0, 0, 8,
                                          8, nullptr, nullptr, nullptr, nullptr);
-    Run("/s"); // the class exists in this process already: no window follows
+    EXPECT_EQ(Run("/s"), -1); // the class exists in this process already: no window follows
     EXPECT_NE(GetForegroundWindow(), preview);
 }
 
