@@ -16,13 +16,14 @@ struct Record {
 };
 std::vector<Record> records;
 std::function<void(HWND, UINT)> duringMessage; // lets a test act inside a handler
+LRESULT createAnswer = 0;
 
 LRESULT CALLBACK Recorder(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     records.push_back({window, message, wParam});
     if (duringMessage) {
         duringMessage(window, message);
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return message == WM_CREATE ? createAnswer : DefWindowProcA(window, message, wParam, lParam);
 }
 
 std::vector<UINT> Messages(HWND window = nullptr) {
@@ -41,6 +42,7 @@ class Windows : public PortableTest {
         PortableTest::SetUp();
         records.clear();
         duringMessage = nullptr;
+        createAnswer = 0;
         WNDCLASSA windowClass{};
         windowClass.lpfnWndProc = Recorder;
         windowClass.lpszClassName = "Bare"; // no background brush
@@ -110,16 +112,8 @@ TEST_F(Windows, CreationAndDestructionComeInWindowsOrder) {
 
     // A creation answered with -1 is undone, and no window is handed out.
     records.clear();
-    WNDCLASSA refusing{};
-    refusing.lpszClassName = "Refusing";
-    refusing.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        records.push_back({window, message, wParam});
-        return message == WM_CREATE ? LRESULT{-1} : DefWindowProcA(window, message, wParam, lParam);
-    };
-    RegisterClassA(&refusing);
-    EXPECT_EQ(CreateWindowExA(0, "Refusing", "", WS_POPUP | WS_VISIBLE, 0, 0, 8, 8, nullptr,
-                              nullptr, nullptr, nullptr),
-              nullptr);
+    createAnswer = -1;
+    EXPECT_EQ(Popup(), nullptr);
     EXPECT_EQ(Messages(),
               (std::vector<UINT>{WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}));
     EXPECT_EQ(portable::LiveWindowCount(), 0u);
