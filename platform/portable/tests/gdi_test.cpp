@@ -31,10 +31,13 @@ TEST_F(Gdi, SetPixelOutsideTheBitmapOrClipDoesNothing) {
     Canvas canvas(4, 4);
     EXPECT_EQ(SetPixel(canvas.dc, 4, 0, RGB(1, 2, 3)), CLR_INVALID);
     EXPECT_EQ(SetPixel(canvas.dc, -1, 2, RGB(1, 2, 3)), CLR_INVALID);
-    IntersectClipRect(canvas.dc, 0, 0, 2, 2);
-    EXPECT_EQ(SetPixel(canvas.dc, 2, 1, RGB(1, 2, 3)), CLR_INVALID);
+    IntersectClipRect(canvas.dc, 1, 1, 3, 3); // its first row and column inside, the last not
+    for (const POINT at : {POINT{3, 1}, POINT{1, 3}, POINT{0, 2}, POINT{2, 0}}) {
+        EXPECT_EQ(SetPixel(canvas.dc, at.x, at.y, RGB(1, 2, 3)), CLR_INVALID);
+    }
     EXPECT_EQ(SetPixel(canvas.dc, 1, 1, RGB(1, 2, 3)), RGB(1, 2, 3));
-    EXPECT_EQ(canvas.Lit(), (std::set<std::pair<int, int>>{{1, 1}}));
+    EXPECT_EQ(SetPixel(canvas.dc, 2, 2, RGB(1, 2, 3)), RGB(1, 2, 3));
+    EXPECT_EQ(canvas.Lit(), (std::set<std::pair<int, int>>{{1, 1}, {2, 2}}));
 }
 
 TEST_F(Gdi, MemoryContextsStartWithAOneByOneBitmapAndEmptyBitmapsFail) {
