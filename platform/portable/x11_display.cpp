@@ -498,7 +498,7 @@ void X11Display::BeforeDrawing(HWND handle) {
 void X11Display::WindowRaised(HWND handle) {
     if (const auto other = state->others.find(handle); other != state->others.end()) {
         XRaiseWindow(state->x, other->second);
-        XFlush(state->x);
+        XSync(state->x, False); // done before this program, a second saver say, ends
         return;
     }
     const auto found = state->mirrors.find(handle);
