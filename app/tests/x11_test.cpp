@@ -313,7 +313,7 @@ TEST_F(X11Test, FullScreenEndsOnTravelBeyondFourPixelsAndOnAKeyWhileWaitingForIt
 TEST_F(X11Test, ASecondFullScreenSaverBringsTheFirstToTheFrontAndEnds) {
     Saver first({"/s"});
     const Window window = FullScreenWindow();
-    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(FramesArrive(window)); // done starting, raising itself included
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
     const Window cover =
