@@ -15,7 +15,7 @@ lock:		False
 splash:		False
 fade:		False
 unfade:		False
-programs:	epiphase --root -delay 20000 \n
+programs:	epiphase --root --delay 20000 \n
 CONFIG
 chmod -R a+rwX "$work"
 
