@@ -11,7 +11,7 @@ scripts/install-deps.sh
 cmake -S . -B build -G Ninja
 cmake --build build -j "$jobs"
 # Under a virtual X display: the program's live modes are tested on it.
-xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -noreset" \
     ctest --test-dir build --output-on-failure -j "$jobs"
 
 # The whole native suite again with AddressSanitizer and UndefinedBehaviorSanitizer (the long
@@ -19,7 +19,7 @@ xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
 cmake -S . -B build-asan -G Ninja -DEPIPHASE_SANITIZE=ON
 cmake --build build-asan -j "$jobs"
 LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp \
-    xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+    xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -noreset" \
     ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE soak
 
 # The command-line parsers under libFuzzer, 30 seconds each from the committed seeds.
@@ -53,5 +53,5 @@ else
     wine_loader=/usr/lib/wine/wine64
 fi
 
-xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -noreset" \
     scripts/windows-tests.sh "$windows_tree" "$wine_loader"
