@@ -1,8 +1,8 @@
 #include "platform/portable/text.h"
 
 #include "platform/portable/gdi.h"
-#include "platform/portable/user.h"
 #include "platform/portable/gdi_objects.h"
+#include "platform/portable/user.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -139,8 +139,7 @@ std::shared_ptr<const FontFace> FaceFor(const std::string& family, int pixelHeig
 } // namespace
 
 std::shared_ptr<const FontFace> FindFontFace(const LOGFONTA& description) {
-    const std::string family(description.lfFaceName,
-                             strnlen(description.lfFaceName, LF_FACESIZE));
+    const std::string family(description.lfFaceName, strnlen(description.lfFaceName, LF_FACESIZE));
     // Negative heights ask for the character height; positive ones for the cell height,
     // approximated here by the character height.
     const LONG height = description.lfHeight < 0 ? -description.lfHeight : description.lfHeight;
@@ -152,7 +151,9 @@ std::shared_ptr<const FontFace> DefaultFontFace() {
     return FaceFor(PreferredFamily, DefaultPixelHeight);
 }
 
-int LineHeight(const FontFace& face) { return face.ascent + face.descent; }
+int LineHeight(const FontFace& face) {
+    return face.ascent + face.descent;
+}
 
 void DrawTextLine(const FontFace& face, const RasterTarget& target, std::string_view line, int x,
                   int y, const RECT& clip, COLORREF color) {
@@ -160,10 +161,9 @@ void DrawTextLine(const FontFace& face, const RasterTarget& target, std::string_
         return;
     }
     RasterTarget clipped = target;
-    clipped.clip = IntersectRects(target.clip, {clip.left + target.offset.x,
-                                                clip.top + target.offset.y,
-                                                clip.right + target.offset.x,
-                                                clip.bottom + target.offset.y});
+    clipped.clip =
+        IntersectRects(target.clip, {clip.left + target.offset.x, clip.top + target.offset.y,
+                                     clip.right + target.offset.x, clip.bottom + target.offset.y});
     const int baseline = y + face.ascent;
     int pen = x;
     bool underlineNext = false;
@@ -226,7 +226,8 @@ int DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT) {
         return 0;
     }
     const FontFace& face = *font->face;
-    const std::string_view all(text, length < 0 ? std::strlen(text) : static_cast<std::size_t>(length));
+    const std::string_view all(text,
+                               length < 0 ? std::strlen(text) : static_cast<std::size_t>(length));
     const RasterTarget target = TargetOf(*context);
     const int lineHeight = LineHeight(face);
     const RECT clip{rect->left - context->origin.x, rect->top - context->origin.y,

@@ -45,8 +45,8 @@ std::shared_ptr<const FontFace> StockBitmapFace();
 
 // Draws one line of text with its cell's top-left at device (x, y), glyph pixels only, clipped
 // to `clip` (device coordinates) as well as to the target's own clip.
-void DrawTextLine(const FontFace& face, const RasterTarget& target, std::string_view line,
-                  int x, int y, const RECT& clip, COLORREF color);
+void DrawTextLine(const FontFace& face, const RasterTarget& target, std::string_view line, int x,
+                  int y, const RECT& clip, COLORREF color);
 int LineHeight(const FontFace& face);
 
 } // namespace portable
