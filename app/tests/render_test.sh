@@ -56,8 +56,11 @@ if [ -n "$display" ]; then
     FONTCONFIG_FILE="$work/none.conf" DISPLAY=$display "$epiphase" -window 2>"$work/window.err" &
     window=$!
     sleep 1
-    DISPLAY=$display timeout 10 xdotool search --sync --name '^Epiphase$' windowfocus --sync key q ||
-        kill "$window"
+    # Focus first, then q through XTEST alone: a press and release sent to a window that has
+    # gone can fail half-way and leave the key held down on the display.
+    DISPLAY=$display timeout 10 xdotool search --sync --limit 1 --name '^Epiphase$' windowfocus \
+        --sync && DISPLAY=$display xdotool key q
+    timeout 10 tail -s 0.1 --pid="$window" -f /dev/null || kill -KILL "$window" # fails the check
     wait "$window"
     check "-window with no font at all runs silently; q ends it with 0" bash -c \
         "[ $? -eq 0 ] && [ ! -s '$work/window.err' ]"
