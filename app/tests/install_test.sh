@@ -26,13 +26,10 @@ check "its description runs it with --root" grep -q '<command arg="--root"/>' \
     "$work/root/usr/share/xscreensaver/config/epiphase.xml"
 check "the manual page, compressed" bash -c \
     "gzip -dc '$work/root/usr/share/man/man6/epiphase.6.gz' | grep -q '^\.TH EPIPHASE 6'"
-check "the copyright file" grep -q '^Copyright: ' "$work/root/usr/share/doc/epiphase/copyright"
 check "dependencies from the binary" bash -c "dpkg-deb -f '$deb' Depends | grep -q 'libfreetype6 ('"
-check "the unpacked program knows its version" bash -c "'$hack' --version | grep -qx 'epiphase $version'"
 check "the unpacked program renders" "$hack" --render "$work/frame.png" --size 64x48
-lintian --fail-on error "$deb" >"$work/lintian" 2>&1
-check "lintian reports no error" [ $? -eq 0 ]
-grep '^E:' "$work/lintian"
+check "lintian reports no error" bash -c "lintian --fail-on error '$deb' 2>&1 | grep '^E:'
+    [ \${PIPESTATUS[0]} -eq 0 ]"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

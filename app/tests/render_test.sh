@@ -36,8 +36,7 @@ check "/p without a display exits 2" exit_code 2 /p 1234
 check "no arguments (a window of its own) without a display exits 2" exit_code 2
 check "the missing display is named" grep -q "DISPLAY" "$work/err"
 
-# Fonts: DejaVu Sans Mono by name whatever monospace is, else fontconfig's monospace, else the
-# stock bitmap font, and never a word about it.
+# Fonts: DejaVu Sans Mono by name, else monospace, else the stock font; never a word about it.
 fonts() { # name, then a fontconfig configuration; renders a.png's frame under it
     printf '<fontconfig>%s</fontconfig>\n' "$2" >"$work/$1.conf"
     FONTCONFIG_FILE="$work/$1.conf" "$epiphase" --render "$work/$1.png" --size 320x200 \
@@ -56,8 +55,7 @@ if [ -n "$display" ]; then
     FONTCONFIG_FILE="$work/none.conf" DISPLAY=$display "$epiphase" -window 2>"$work/window.err" &
     window=$!
     sleep 1
-    # Focus first, then q through XTEST alone: a press and release sent to a window that has
-    # gone can fail half-way and leave the key held down on the display.
+    # q by XTEST alone: sent to a window that has gone, it can leave the key held down.
     DISPLAY=$display timeout 10 xdotool search --sync --limit 1 --name '^Epiphase$' windowfocus \
         --sync && DISPLAY=$display xdotool key q
     timeout 10 tail -s 0.1 --pid="$window" -f /dev/null || kill -KILL "$window" # fails the check
