@@ -9,6 +9,7 @@ packages=(
     libx11-dev libxext-dev libxdamage-dev xdotool xscreensaver
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     wine wine32:i386 wine64 xvfb xauth
+    dpkg-dev file lintian
 )
 
 missing=()
