@@ -26,7 +26,7 @@ echo "== Instructions of $scr: no SSE or MMX"
 extensions=$(i686-w64-mingw32-objdump -d --no-show-raw-insn "$scr" |
     grep -E '%x?mm[0-9]|\s(ldmxcsr|stmxcsr|fisttp[lsq]?|movnti|[lsm]fence|clflush|prefetch[a-z0-9]*|emms|maskmovq|movntq)\s' || true)
 if [[ -n "$extensions" ]]; then
-    echo "$extensions" | head -20
+    echo "$extensions" | head -20 || true
     exit 1
 fi
 echo "none"
@@ -41,7 +41,7 @@ qemu-i386 -cpu pentium2 build-linux-i686/model/model_trace > build-linux-i686/tr
 # build reproduces. The native trace is taken on that plain path.
 GLIBC_TUNABLES=glibc.cpu.hwcaps=-FMA,-FMA4 "$native/model/model_trace" > build-linux-i686/native-trace.txt
 if ! cmp build-linux-i686/native-trace.txt build-linux-i686/trace.txt; then
-    diff build-linux-i686/native-trace.txt build-linux-i686/trace.txt | head -20
+    diff build-linux-i686/native-trace.txt build-linux-i686/trace.txt | head -20 || true
     exit 1
 fi
 echo "$(wc -l < build-linux-i686/trace.txt) phasor positions (frame, sample, x, y), identical to the bit"
