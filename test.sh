@@ -37,6 +37,8 @@ done
 
 cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 cmake --build build-win -j "$jobs"
+# What the 32-bit screen saver imports and executes, and its arithmetic under qemu-i386.
+scripts/i686-checks.sh build-win build
 
 source scripts/wine-env.sh build/wine-prefix
 if can_run_32bit_wine; then
