@@ -1,5 +1,4 @@
-// The Windows clock: this program's imports of the system's counters are pointed at counters
-// the test moves by hand, so the clock can be seen to follow the right one and nothing else.
+// The Windows clock against system counters that this test moves by hand, through its imports.
 
 #include "app/windows_clock.h"
 #include "model/clock.h"
@@ -28,28 +27,25 @@ DWORD WINAPI TicksByHand() {
 }
 
 // Every call of a system function goes through the program's import table.
-void ReplaceImport(const char* name, const void* replacement) {
+template <typename Function> void ReplaceImport(const char* name, Function* replacement) {
     auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-    const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
         base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const DWORD imports =
-        headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-    for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); dll->Name; ++dll) {
+    auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(
+        base + nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+    for (; dll->Name; ++dll) {
         auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
         auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
         for (; names->u1.AddressOfData; ++names, ++slot) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) ||
-                std::strcmp(reinterpret_cast<const char*>(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(
-                                                              base + names->u1.AddressOfData)
-                                                              ->Name),
-                            name) != 0) {
-                continue;
+            const auto* entry =
+                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (!IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) && std::strcmp(entry->Name, name) == 0) {
+                DWORD protection = 0;
+                VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+                slot->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+                VirtualProtect(slot, sizeof *slot, protection, &protection);
+                return;
             }
-            DWORD protection = 0;
-            VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
-            slot->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-            VirtualProtect(slot, sizeof *slot, protection, &protection);
-            return;
         }
     }
     ADD_FAILURE() << name << " is not imported";
@@ -58,9 +54,9 @@ void ReplaceImport(const char* name, const void* replacement) {
 class WindowsClock : public testing::Test {
   protected:
     void SetUp() override {
-        ReplaceImport("QueryPerformanceCounter", reinterpret_cast<const void*>(CounterByHand));
-        ReplaceImport("QueryPerformanceFrequency", reinterpret_cast<const void*>(FrequencyByHand));
-        ReplaceImport("GetTickCount", reinterpret_cast<const void*>(TicksByHand));
+        ReplaceImport("QueryPerformanceCounter", CounterByHand);
+        ReplaceImport("QueryPerformanceFrequency", FrequencyByHand);
+        ReplaceImport("GetTickCount", TicksByHand);
         UseRealClock();
     }
 };
