@@ -70,6 +70,7 @@ try_fault() {
     local path=${where%%:*}
     local why=${where#*: }
     local verdict started=$SECONDS
+    cp "$tree/$path" "$work/pristine"
     if ! plant "$tree/$path" "$original" "$replacement"; then
         verdict="BROKEN (text not found exactly once)"
         broken=$((broken + 1))
@@ -83,8 +84,8 @@ try_fault() {
         verdict="caught"
         caught=$((caught + 1))
     fi
-    # A fresh copy (new time stamp), so the next build recompiles the original.
-    cp "$path" "$tree/$path"
+    # Put back with a new time stamp, so the next build recompiles the original.
+    cp "$work/pristine" "$tree/$path"
     printf '%-8s %4ds %s: %s\n' "$verdict" $((SECONDS - started)) "$path" "$why"
 }
 
