@@ -2,101 +2,86 @@
 
 #include "host/command_line.h"
 #include "host/dismissal.h"
-#include "host/host_state.h"
 #include "host/password_gate.h"
 
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace {
-
-const char* StepByte(const char* text) { return *text ? text + 1 : text; }
-
-std::string Tail(const char* raw) { return SkipProgramName(raw, StepByte); }
-
+const char* StepByte(const char* text) {
+    return *text ? text + 1 : text;
+}
 } // namespace
 
 TEST(CommandLine, SkipProgramNameFindsTheTail) {
-    EXPECT_EQ(Tail("epiphase.scr /s"), "/s");
-    EXPECT_EQ(Tail("epiphase.scr \t  /p 12"), "/p 12");
-    EXPECT_EQ(Tail("\"C:\\My Savers\\epiphase.scr\"/s"), "/s");
-    EXPECT_EQ(Tail("\"C:\\My Savers\\epiphase.scr /s"), ""); // no closing quote: all consumed
-    EXPECT_EQ(Tail("  /s"), "/s");
-    EXPECT_EQ(Tail(""), "");
+    const std::pair<const char*, const char*> cases[] = {
+        {"epiphase.scr /s", "/s"},
+        {"epiphase.scr \t  /p 12", "/p 12"},
+        {"\"C:\\My Savers\\epiphase.scr\"/s", "/s"},
+        {"\"C:\\My Savers\\epiphase.scr\" \t/s", "/s"},
+        {"\"C:\\My Savers\\epiphase.scr /s", ""}, // no closing quote: all consumed
+        {"  /s", "/s"},
+        {"", ""},
+    };
+    for (const auto& [raw, tail] : cases) {
+        EXPECT_EQ(std::string(SkipProgramName(raw, StepByte)), tail) << raw;
+    }
 }
 
-TEST(CommandLine, EveryTailSelectsItsMode) {
+TEST(CommandLine, EveryTailSelectsItsModeOnEachFamily) {
+    using enum LaunchMode;
+    enum Family { Both, Nt, Win9x };
     struct Case {
-        const char* tail;
         LaunchMode mode;
         std::uint32_t number;
         bool fallback;
+        Family family;
+        std::vector<const char*> tails;
     };
     const Case cases[] = {
-        {"", LaunchMode::Configure, 0, false},
-        {"/", LaunchMode::Configure, 0, false},
-        {"--", LaunchMode::Configure, 0, false},
-        {"- /", LaunchMode::Configure, 0, false},
-        {"/s", LaunchMode::RunFullScreen, 0, false},
-        {"-S", LaunchMode::RunFullScreen, 0, false},
-        {"s", LaunchMode::RunFullScreen, 0, false},
-        {"  //s", LaunchMode::RunFullScreen, 0, false},
-        {"/s 123", LaunchMode::RunFullScreen, 0, false},
-        {"/sx", LaunchMode::RunFullScreen, 0, false},
-        {"/s /p 123", LaunchMode::RunFullScreen, 0, false},
-        {"/p 1234", LaunchMode::RunPreview, 1234, false},
-        {"/P1234", LaunchMode::RunPreview, 1234, false},
-        {"/l 1234", LaunchMode::RunPreview, 1234, false},
-        {"p   1234", LaunchMode::RunPreview, 1234, false},
-        {"/p", LaunchMode::RunPreview, 0, false},
-        {"/p:1234", LaunchMode::RunPreview, 0, false},
-        {"/p\t1234", LaunchMode::RunPreview, 0, false},
-        {"/p 12ab", LaunchMode::RunPreview, 12, false},
-        {"/p 4294967297", LaunchMode::RunPreview, 1, false},
-        {"/c:1234", LaunchMode::Configure, 1234, true},
-        {"/c 1234", LaunchMode::Configure, 0, true},
-        {"/c", LaunchMode::Configure, 0, true},
-        {"/c:0", LaunchMode::Configure, 0, true},
-        {"/a 1234", LaunchMode::Reject, 0, false}, // not the Windows 9x family
-        {"/\ts", LaunchMode::Reject, 0, false},
-        {"/x", LaunchMode::Reject, 0, false},
-        {"/?", LaunchMode::Reject, 0, false},
-        {"7", LaunchMode::Reject, 0, false},
-        {"/\xE9", LaunchMode::Reject, 0, false},
+        {Configure, 0, false, Both, {"", "/", "--", "- /"}},
+        {RunFullScreen, 0, false, Both, {"/s", "-S", "s", "  //s", "/s 123", "/sx", "/s /p 1"}},
+        {RunPreview, 1234, false, Both, {"/p 1234", "/P1234", "/l 1234", "/L1234", "p   1234"}},
+        {RunPreview, 0, false, Both, {"/p", "/p:1234", "/p\t1234"}},
+        {RunPreview, 12, false, Both, {"/p 12ab", "/p 4294967308"}}, // wraps modulo 2^32
+        {Configure, 1234, true, Both, {"/c:1234", "/C:1234"}},
+        {Configure, 0, true, Both, {"/c 1234", "/c", "/c:0", "c:x"}},
+        {ChangePassword, 1234, false, Win9x, {"/a   1234", "-A1234"}},
+        {Reject, 0, false, Nt, {"/a 1234", "/A"}},
+        {Reject, 0, false, Both, {"/\ts", "/x", "/?", "7", "/\xE9"}},
     };
     for (const Case& c : cases) {
-        const LaunchRequest request = ParseLaunchCommand(c.tail, false);
-        EXPECT_EQ(request.mode, c.mode) << "'" << c.tail << "'";
-        EXPECT_EQ(request.windowNumber, c.number) << "'" << c.tail << "'";
-        if (c.mode == LaunchMode::Configure) {
-            EXPECT_EQ(request.ownerFallback, c.fallback) << "'" << c.tail << "'";
+        for (const bool win9x : {false, true}) {
+            if ((c.family == Nt && win9x) || (c.family == Win9x && !win9x)) {
+                continue;
+            }
+            for (const char* tail : c.tails) {
+                const LaunchRequest request = ParseLaunchCommand(tail, win9x);
+                EXPECT_EQ(request.mode, c.mode) << "'" << tail << "' " << win9x;
+                EXPECT_EQ(request.windowNumber, c.number) << "'" << tail << "'";
+                EXPECT_EQ(request.ownerFallback, c.fallback) << "'" << tail << "'";
+            }
         }
     }
-    const LaunchRequest change = ParseLaunchCommand("/a   1234", true);
-    EXPECT_EQ(change.mode, LaunchMode::ChangePassword);
-    EXPECT_EQ(change.windowNumber, 1234u);
 }
 
 TEST(Dismissal, InputAndSystemEventsThatCloseTheSaver) {
-    struct Case {
-        UINT message;
-        WPARAM wParam;
-        Dismissal expected;
+    using enum Dismissal;
+    const std::tuple<UINT, WPARAM, Dismissal> cases[] = {
+        {WM_KEYDOWN, 'A', Close},      {WM_SYSKEYDOWN, 0x12, Close},
+        {WM_LBUTTONDOWN, 1, Close},    {WM_RBUTTONDOWN, 2, Close},
+        {WM_MBUTTONDOWN, 16, Close},   {WM_ACTIVATEAPP, 0, Close},
+        {WM_POWERBROADCAST, 7, Close}, {WM_POWER, 3, Close}, // critical resume
+        {WM_POWER, 1, None},           {WM_ACTIVATEAPP, 1, None},
+        {WM_KEYUP, 'A', None},         {WM_LBUTTONUP, 0, None},
+        {WM_LBUTTONDBLCLK, 1, None},   {WM_MOUSEWHEEL, 120 << 16, None},
+        {WM_CHAR, 'a', None},          {WM_SHOWWINDOW, 1, HideCursor},
+        {WM_SHOWWINDOW, 0, None},      {WM_SETCURSOR, 0, HideCursorOnly},
+        {WM_MOUSEMOVE, 0, MouseRule},
     };
-    const Case cases[] = {
-        {WM_KEYDOWN, 'A', Dismissal::Close},       {WM_SYSKEYDOWN, 0x12, Dismissal::Close},
-        {WM_LBUTTONDOWN, 1, Dismissal::Close},     {WM_RBUTTONDOWN, 2, Dismissal::Close},
-        {WM_MBUTTONDOWN, 16, Dismissal::Close},    {WM_ACTIVATEAPP, 0, Dismissal::Close},
-        {WM_POWERBROADCAST, 7, Dismissal::Close},  {WM_POWER, PWR_CRITICALRESUME, Dismissal::Close},
-        {WM_POWER, 1, Dismissal::None},            {WM_ACTIVATEAPP, 1, Dismissal::None},
-        {WM_KEYUP, 'A', Dismissal::None},          {WM_LBUTTONUP, 0, Dismissal::None},
-        {WM_LBUTTONDBLCLK, 1, Dismissal::None},    {WM_MOUSEWHEEL, 120 << 16, Dismissal::None},
-        {WM_CHAR, 'a', Dismissal::None},           {WM_SHOWWINDOW, 1, Dismissal::HideCursor},
-        {WM_SHOWWINDOW, 0, Dismissal::None},       {WM_SETCURSOR, 0, Dismissal::HideCursorOnly},
-        {WM_MOUSEMOVE, 0, Dismissal::MouseRule},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(DismissalFor(c.message, c.wParam), c.expected) << std::hex << c.message;
+    for (const auto& [message, wParam, expected] : cases) {
+        EXPECT_EQ(DismissalFor(message, wParam), expected) << std::hex << message;
     }
 }
 
@@ -107,29 +92,46 @@ TEST(Dismissal, MouseTravelCountsFromTheReferenceBeyondFourPixels) {
     EXPECT_TRUE(MouseTravelCloses(reference, {103, 102}));
     EXPECT_TRUE(MouseTravelCloses(reference, {95, 100}));
     EXPECT_FALSE(MouseTravelCloses(reference, {98, 102}));
+    EXPECT_FALSE(MouseTravelCloses(reference, {99, 99}));   // leftward and upward count too
     EXPECT_TRUE(MouseTravelCloses({0, 0}, {INT32_MIN, 0})); // 32-bit, unsigned comparison
 }
 
 TEST(Dismissal, TheWindowProcedurePrefiltersByModeAndState) {
-    EXPECT_EQ(PrefilterFor(WM_SYSCOMMAND, SC_SCREENSAVE, false, false), Prefilter::Swallow);
-    EXPECT_EQ(PrefilterFor(WM_SYSCOMMAND, SC_NEXTWINDOW, false, false), Prefilter::Swallow);
-    EXPECT_EQ(PrefilterFor(WM_SYSCOMMAND, SC_SCREENSAVE + 1, false, false),
-              Prefilter::PassToApplication); // the whole parameter is compared
-    EXPECT_EQ(PrefilterFor(WM_SYSCOMMAND, SC_SCREENSAVE, true, false),
-              Prefilter::PassToApplication);
-    EXPECT_EQ(PrefilterFor(WM_SETTEXT, 0, true, false), Prefilter::Swallow);
-    EXPECT_EQ(PrefilterFor(WM_HELP, 0, true, false), Prefilter::ForwardToParent);
-    EXPECT_EQ(PrefilterFor(WM_CONTEXTMENU, 0, false, false), Prefilter::PassToApplication);
-    EXPECT_EQ(PrefilterFor(WM_KEYDOWN, 0, false, true), Prefilter::DefaultOnly);
-    EXPECT_EQ(PrefilterFor(WM_PAINT, 0, false, true), Prefilter::DefaultOnly);
-    EXPECT_EQ(PrefilterFor(WM_TIMER, 0, false, true), Prefilter::Swallow);
-    EXPECT_EQ(PrefilterFor(WM_TIMER, 0, false, false), Prefilter::YieldThenPass);
+    using enum Prefilter;
+    enum State { Running, Preview, Closing }; // full screen; preview; a close was confirmed
+    const std::tuple<UINT, WPARAM, State, Prefilter> cases[] = {
+        {WM_SYSCOMMAND, SC_SCREENSAVE, Running, Swallow},
+        {WM_SYSCOMMAND, SC_NEXTWINDOW, Running, Swallow},
+        {WM_SYSCOMMAND, SC_PREVWINDOW, Running, Swallow},
+        {WM_SYSCOMMAND, SC_SCREENSAVE + 1, Running, PassToApplication}, // every bit counts
+        {WM_SYSCOMMAND, SC_SCREENSAVE, Preview, PassToApplication},
+        {WM_SETTEXT, 0, Preview, Swallow},
+        {WM_HELP, 0, Preview, ForwardToParent},
+        {WM_CONTEXTMENU, 0, Preview, ForwardToParent},
+        {WM_HELP, 0, Running, PassToApplication},
+        {WM_KEYDOWN, 0, Running, PassToApplication},
+        {WM_PAINT, 0, Running, PassToApplication},
+        {WM_TIMER, 0, Running, YieldThenPass},
+        {WM_CLOSE, 0, Closing, PassToApplication},
+        {WM_TIMER, 0, Closing, Swallow},
+    };
+    for (const auto& [message, wParam, state, expected] : cases) {
+        EXPECT_EQ(PrefilterFor(message, wParam, state == Preview, state == Closing), expected)
+            << std::hex << message << " " << wParam;
+    }
+    // Once closing, input and paint go straight to the default procedure, in any mode.
+    for (UINT message : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_RBUTTONDOWN,
+                         WM_MBUTTONDOWN, WM_PAINT}) {
+        EXPECT_EQ(PrefilterFor(message, 0, message == WM_LBUTTONDOWN, true), DefaultOnly);
+    }
 }
 
 TEST(PasswordGate, HoldOffCountsFromTheEndOfTheLastDialogAcrossAWrap) {
-    EXPECT_EQ(DecideClose(true, true, 5000, NeverVerified), CloseGate::Refuse);
+    const std::uint32_t never = 0xFFFFFFFFu;
+    EXPECT_EQ(DecideClose(true, true, 5000, never), CloseGate::Refuse);
+    EXPECT_EQ(DecideClose(true, false, 5000, never), CloseGate::Refuse);
     EXPECT_EQ(DecideClose(false, false, 5000, 4999), CloseGate::Allow);
-    EXPECT_EQ(DecideClose(false, true, 5000, NeverVerified), CloseGate::Ask);
+    EXPECT_EQ(DecideClose(false, true, 50, never), CloseGate::Ask); // never asked before
     EXPECT_EQ(DecideClose(false, true, 5199, 5000), CloseGate::Refuse);
     EXPECT_EQ(DecideClose(false, true, 5200, 5000), CloseGate::Ask);
     EXPECT_EQ(DecideClose(false, true, 50, 0xFFFFFFF0u), CloseGate::Refuse); // 66 ms, wrapped

@@ -8,9 +8,11 @@
 #include "platform/api.h"
 #include "platform/portable/controls.h"
 #include "platform/portable/headless_display.h"
+#include "platform/portable/window_manager.h"
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -39,10 +41,11 @@ DWORD WINAPI FakePwdChangePasswordA(LPCSTR provider, HWND parent, DWORD, LPVOID)
     return 0;
 }
 
+HIMC attachedBefore = nullptr; // what the fake input-method service says the window had
 std::vector<std::pair<HWND, HIMC>> associations;
 HIMC WINAPI FakeImmAssociateContext(HWND window, HIMC context) {
     associations.push_back({window, context});
-    return context == nullptr ? reinterpret_cast<HIMC>(std::uintptr_t{0x1234}) : nullptr;
+    return context == nullptr ? attachedBefore : nullptr;
 }
 
 std::vector<std::pair<UINT, WPARAM>> parentMessages;
@@ -61,12 +64,34 @@ std::string SystemModule(const char* name) {
     return std::string(portable::SystemDirectory) + "\\" + name;
 }
 
+std::string Number(HWND window) {
+    return std::to_string(reinterpret_cast<std::uintptr_t>(window));
+}
+
+bool ClosePending(HWND saver) {
+    MSG msg;
+    return PeekMessageA(&msg, saver, WM_CLOSE, WM_CLOSE, PM_NOREMOVE) != FALSE;
+}
+
+// The pointer is shown, then each message that hides it in full screen arrives: a paint that
+// reaches the framework's own procedure, being shown, and the question for the pointer's shape.
+void ExpectCursorRules(HWND saver, bool fullScreen) {
+    const auto check = [&](UINT message, WPARAM wParam, LRESULT expected) {
+        SetCursor(portable::ArrowCursor);
+        EXPECT_EQ(message == WM_PAINT ? SaverWindowProc(saver, message, 0, 0)
+                                      : SendMessageA(saver, message, wParam, 0),
+                  expected);
+        EXPECT_EQ(portable::CursorHidden(), fullScreen) << std::hex << message;
+    };
+    check(WM_PAINT, 0, 0);
+    check(WM_SHOWWINDOW, TRUE, 0);
+    check(WM_SETCURSOR, reinterpret_cast<WPARAM>(saver), fullScreen ? 1 : 0);
+}
+
 class HostRun : public ::testing::Test {
   protected:
     void SetUp() override {
         Fresh();
-        associations.clear();
-        parentMessages.clear();
         UseSteppedClock(16);
     }
     // A new process, as far as the platform and the framework can tell.
@@ -76,6 +101,8 @@ class HostRun : public ::testing::Test {
         display->MoveCursor({10, 10});
         Host() = HostState{};
         services = PasswordServices{};
+        associations.clear();
+        parentMessages.clear();
     }
     void TearDown() override {
         portable::ResetPlatform();
@@ -102,6 +129,14 @@ class HostRun : public ::testing::Test {
         display->OnPresent(nullptr);
         return result;
     }
+    // Runs a command tail; `atStart` acts on the first frame.
+    int RunFrom(const std::string& tail, std::function<void(HWND)> atStart) {
+        return Run(tail, [&](int frame, HWND saver) {
+            if (frame == 1) {
+                atStart(saver);
+            }
+        });
+    }
 
     void RequirePassword(std::vector<BYTE> value) {
         portable::SetPlatformId(VER_PLATFORM_WIN32_WINDOWS);
@@ -115,37 +150,85 @@ class HostRun : public ::testing::Test {
         parentClass.lpfnWndProc = ParentProc;
         parentClass.lpszClassName = "DisplaySettings";
         RegisterClassA(&parentClass);
-        return CreateWindowExA(0, "DisplaySettings", "Display", WS_POPUP | WS_VISIBLE, 0, 0,
-                               width, height, nullptr, nullptr, nullptr, nullptr);
+        return CreateWindowExA(0, "DisplaySettings", "Display", WS_POPUP | WS_VISIBLE, 0, 0, width,
+                               height, nullptr, nullptr, nullptr, nullptr);
     }
 
     portable::HeadlessDisplay* display = nullptr;
     int frames = 0;
 };
 
-std::string Number(HWND window) { return std::to_string(reinterpret_cast<std::uintptr_t>(window)); }
-
 } // namespace
 
 TEST_F(HostRun, RejectedAndUnavailableModesExitWithMinusOneAndCreateNothing) {
-    for (const char* tail : {"/p 1234", "/p", "/p:1234", "/x", "/?", "/\ts", "7", "/c", "",
-                             "/c:1234", "/a 1234"}) {
+    for (const char* tail : {"/p 1234", "/p", "/p:1234", "/x", "/\ts", "/c", "", "/a 1234"}) {
         EXPECT_EQ(Run(tail), -1) << "'" << tail << "'";
         EXPECT_EQ(portable::LiveWindowCount(), 0u) << "'" << tail << "'";
     }
 }
 
-TEST_F(HostRun, FullScreenCoversTheScreenPaintsAndClosesOnTravelBeyondFourPixels) {
-    RECT client{};
-    char title[32] = {};
+TEST_F(HostRun, OwnersOfTheConfigurationAndOfThePasswordChangeFallBackToTheForegroundWindow) {
+    portable::SetPlatformId(VER_PLATFORM_WIN32_WINDOWS);
+    EXPECT_EQ(Run("/a"), 0); // without MPR.DLL nothing happens, and that is no failure
+    portable::AddModule(SystemModule("MPR.DLL"),
+                        {{"PwdChangePasswordA", AsFarProc(FakePwdChangePasswordA)}}, false);
+    portable::AddModule("MPR.DLL", {}, false); // planted beside the program: never used
+    const HWND owner = Parent(100, 100);
+    const HWND front = Parent(50, 50);
+    const std::pair<std::string, HWND> configure[] = {{"/c:" + Number(owner), owner},
+                                                      {"/C:" + Number(owner), owner},
+                                                      {"/c:99999", front},
+                                                      {"/c " + Number(owner), front},
+                                                      {"/c", front},
+                                                      {"", nullptr}};
+    for (const auto& [tail, expected] : configure) {
+        EXPECT_EQ(Run(tail), -1) << tail; // no dialog template: the dialog fails at once
+        EXPECT_EQ(portable::LastDialogRequest().owner, expected) << tail;
+        EXPECT_EQ(portable::LastDialogRequest().templateNumber, 2003u);
+    }
+    EXPECT_EQ(Run("/a " + Number(owner)), 0);
+    EXPECT_EQ(Run("/A 99999"), 0);
+    EXPECT_EQ(services.changeCalls,
+              (std::vector<std::string>{"SCRSAVE " + Number(owner), "SCRSAVE " + Number(front)}));
+    EXPECT_EQ(portable::ModuleLoadCount(SystemModule("MPR.DLL")), 0);
+    portable::SetPlatformId(VER_PLATFORM_WIN32_NT);
+    EXPECT_EQ(Run("/a " + Number(owner)), -1);
+    EXPECT_EQ(services.changeCalls.size(), 2u);
+}
+
+TEST_F(HostRun, FullScreenCoversTheVirtualScreenOrElseTheScreensClipBox) {
+    const std::pair<RECT, std::vector<LONG>> cases[] = {
+        {{-100, -20, 700, 580}, {-100, -20, 700, 580}},
+        {{-100, -20, 700, -20}, {0, 0, 800, 600}},
+        {{-100, -20, -100, 580}, {0, 0, 800, 600}}};
+    for (const auto& [screen, expected] : cases) {
+        Fresh();
+        display->SetVirtualScreen(screen);
+        RECT placed{};
+        RunFrom("/s", [&](HWND saver) {
+            placed = portable::FindWindowObject(saver)->rect;
+            DestroyWindow(saver);
+        });
+        EXPECT_EQ(std::vector<LONG>({placed.left, placed.top, placed.right, placed.bottom}),
+                  expected);
+    }
+}
+
+TEST_F(HostRun, FullScreenWindowHidesTheCursorKeepsItsTitleAndClosesOnTravelBeyondFourPixels) {
     const int result = Run("/s", [&](int frame, HWND saver) {
         if (frame == 1) {
-            GetClientRect(saver, &client);
-            GetWindowTextA(saver, title, sizeof title);
+            const portable::Window& window = *portable::FindWindowObject(saver);
+            EXPECT_EQ(window.className, "WindowsScreenSaverClass");
+            EXPECT_EQ(window.style, 0x96000000u); // pop-up, visible, clipping siblings, children
+            EXPECT_EQ(window.exStyle, 8u);        // topmost
+            EXPECT_EQ(window.classStyle, 0x2Bu);  // own DC, double clicks, redraw on resize
+            EXPECT_EQ(window.classBrush, GetStockObject(BLACK_BRUSH));
+            EXPECT_EQ(window.classCursor, nullptr);
             EXPECT_TRUE(portable::CursorHidden());
             EXPECT_EQ(GetForegroundWindow(), saver);
             EXPECT_EQ(SendMessageA(saver, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x")), 0);
-            EXPECT_EQ(SendMessageA(saver, WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
+            EXPECT_EQ(window.title, "Screen Saver");
+            ExpectCursorRules(saver, true);
             portable::MovePointer({12, 11}); // 3 pixels: creeping
         } else if (frame == 3) {
             portable::MovePointer({13, 12}); // 5 in all from where it started
@@ -153,60 +236,51 @@ TEST_F(HostRun, FullScreenCoversTheScreenPaintsAndClosesOnTravelBeyondFourPixels
     });
     EXPECT_EQ(result, 0);
     EXPECT_EQ(frames, 3);
-    EXPECT_EQ(client.right, 800);
-    EXPECT_EQ(client.bottom, 600);
-    EXPECT_STREQ(title, "Screen Saver");
     EXPECT_EQ(portable::LiveWindowCount(), 0u);
     EXPECT_EQ(TheAnimationWindow().window, nullptr); // routing removed at the last message
 }
 
-TEST_F(HostRun, KeysButtonsLostActivationAndPowerEventsClose) {
-    const std::vector<std::function<void(HWND)>> inputs = {
-        [](HWND) { portable::PressInput(WM_KEYDOWN, 'A'); },
-        [](HWND) { portable::PressInput(WM_SYSKEYDOWN, 0x12); },
-        [](HWND) { portable::PressInput(WM_RBUTTONDOWN, 2); },
-        [](HWND) { portable::DeactivateApplication(); },
-        [](HWND saver) { portable::SendSystemMessage(saver, WM_POWERBROADCAST, 4, 0); },
-    };
-    for (const auto& input : inputs) {
-        Fresh();
-        EXPECT_EQ(Run("/s", [&](int frame, HWND saver) {
-                      if (frame == 2) {
-                          portable::PressInput(WM_KEYUP, 'A'); // releases do not close
-                          portable::PressInput(WM_LBUTTONUP, 1);
-                      } else if (frame == 4) {
-                          input(saver);
-                      }
-                  }),
-                  0);
-        EXPECT_EQ(frames, 4); // input and the close request it posts come before the next paint
-    }
-}
-
-TEST_F(HostRun, ASecondFullScreenStartBringsTheFirstToTheFront) {
+TEST_F(HostRun, ASecondFullScreenStartOnlyBringsTheFirstToTheFront) {
+    RequirePassword({1, 0, 0, 0});
+    services.answers = {TRUE};
     int second = -2;
-    EXPECT_EQ(Run("/s",
-                  [&](int frame, HWND saver) {
-                      if (frame == 1) {
-                          SetForegroundWindow(nullptr);
-                          second = HostMain(GetModuleHandleA(nullptr), "/s");
-                          EXPECT_EQ(portable::LiveWindowCount(), 1u);
-                          EXPECT_EQ(GetForegroundWindow(), saver);
-                          PostMessageA(saver, WM_CLOSE, 0, 0);
-                      }
-                  }),
-              0);
+    RunFrom("/s", [&](HWND saver) {
+        const HWND other = Parent(20, 20); // takes the front
+        second = HostMain(GetModuleHandleA(nullptr), "/s");
+        EXPECT_EQ(GetForegroundWindow(), saver);
+        EXPECT_EQ(portable::ModuleLoadCount(SystemModule("PASSWORD.CPL")), 1); // not prepared again
+        DestroyWindow(other);
+        portable::PressInput(WM_KEYDOWN, 'A');
+    });
     EXPECT_EQ(second, 0);
+    EXPECT_EQ(services.dialogs, 1);
+
+    // A preview carries another title: it is not taken for a running saver.
+    Fresh();
+    WNDCLASSA saverClass{};
+    saverClass.lpfnWndProc = ParentProc;
+    saverClass.lpszClassName = "WindowsScreenSaverClass";
+    RegisterClassA(&saverClass);
+    const HWND preview = CreateWindowExA(0, "WindowsScreenSaverClass", "Preview", WS_POPUP, 0, 0, 8,
+                                         8, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(Run("/s"), -1); // the class exists in this process already: no window follows
+    EXPECT_NE(GetForegroundWindow(), preview);
 }
 
 TEST_F(HostRun, PreviewLivesInItsParentIgnoresInputAndForwardsHelp) {
     const HWND parent = Parent(152, 112);
-    RECT client{};
     const int result = Run("/p " + Number(parent), [&](int frame, HWND saver) {
         if (frame == 1) {
-            GetClientRect(saver, &client);
+            const portable::Window& window = *portable::FindWindowObject(saver);
+            EXPECT_EQ(window.style, 0x52000000u); // child, visible, clipping children
+            EXPECT_EQ(window.exStyle, 0u);
+            EXPECT_EQ(window.title, "Preview");
+            EXPECT_EQ(std::vector<LONG>({window.rect.left, window.rect.top, window.rect.right,
+                                         window.rect.bottom}),
+                      std::vector<LONG>({0, 0, 152, 112}));
             EXPECT_EQ(GetParent(saver), parent);
             EXPECT_FALSE(portable::CursorHidden());
+            ExpectCursorRules(saver, false);
             portable::MovePointer({100, 100});
             portable::PressInput(WM_KEYDOWN, 'A');
             portable::PressInput(WM_LBUTTONDOWN, 1);
@@ -218,145 +292,148 @@ TEST_F(HostRun, PreviewLivesInItsParentIgnoresInputAndForwardsHelp) {
     });
     EXPECT_EQ(result, 0);
     EXPECT_EQ(frames, 5);
-    EXPECT_EQ(client.right, 152);
-    EXPECT_EQ(client.bottom, 112);
-    EXPECT_EQ(parentMessages,
-              (std::vector<std::pair<UINT, WPARAM>>{{WM_HELP, reinterpret_cast<WPARAM>(parent)},
-                                                    {WM_CONTEXTMENU,
-                                                     reinterpret_cast<WPARAM>(parent)}}));
+    const auto asParameter = reinterpret_cast<WPARAM>(parent);
+    EXPECT_EQ(parentMessages, (std::vector<std::pair<UINT, WPARAM>>{
+                                  {WM_HELP, asParameter}, {WM_CONTEXTMENU, asParameter}}));
 }
 
-TEST_F(HostRun, InputContextIsDetachedAndRestoredOnlyThroughALoadedModule) {
-    const auto closeAtOnce = [](int, HWND saver) { PostMessageA(saver, WM_CLOSE, 0, 0); };
-    portable::AddModule(SystemModule("IMM32.DLL"),
-                        {{"ImmAssociateContext", AsFarProc(FakeImmAssociateContext)}}, false);
-    EXPECT_EQ(Run("/s", closeAtOnce), 0);
-    EXPECT_TRUE(associations.empty()); // available but not loaded: left alone
-    EXPECT_EQ(portable::ModuleLoadCount(SystemModule("IMM32.DLL")), 0);
-
-    Fresh();
-    portable::AddModule(SystemModule("IMM32.DLL"),
-                        {{"ImmAssociateContext", AsFarProc(FakeImmAssociateContext)}}, true);
-    HWND saverWindow = nullptr;
-    EXPECT_EQ(Run("/s",
-                  [&](int frame, HWND saver) {
-                      saverWindow = saver;
-                      closeAtOnce(frame, saver);
-                  }),
-              0);
+TEST_F(HostRun, InputContextIsDetachedAndRestoredOnlyThroughAModuleLoadedAlready) {
     const HIMC saved = reinterpret_cast<HIMC>(std::uintptr_t{0x1234});
-    EXPECT_EQ(associations, (std::vector<std::pair<HWND, HIMC>>{{saverWindow, nullptr},
-                                                               {saverWindow, saved}}));
+    struct Case {
+        bool loaded, hasEntry;
+        HIMC before;
+        int calls; // 2: detached, then the saved context reattached
+    };
+    for (const Case& c : {Case{false, true, saved, 0}, Case{true, false, saved, 0},
+                          Case{true, true, nullptr, 1}, Case{true, true, saved, 2}}) {
+        Fresh();
+        attachedBefore = c.before;
+        std::map<std::string, FARPROC> entries;
+        if (c.hasEntry) {
+            entries["ImmAssociateContext"] = AsFarProc(FakeImmAssociateContext);
+        }
+        portable::AddModule(SystemModule("IMM32.DLL"), entries, c.loaded);
+        HWND saver = nullptr;
+        RunFrom("/s", [&](HWND window) { DestroyWindow(saver = window); });
+        const std::vector<std::pair<HWND, HIMC>> expected{{saver, nullptr}, {saver, saved}};
+        EXPECT_EQ(associations, decltype(expected)(expected.begin(), expected.begin() + c.calls));
+        EXPECT_EQ(portable::ModuleLoadCount(SystemModule("IMM32.DLL")), 0); // never loaded
+    }
 }
 
-TEST_F(HostRun, PasswordIsAskedOnceRefusalKeepsRunningAndTheHoldOffCountsFromTheDialog) {
+TEST_F(HostRun, PasswordGateAsksAtOnceRefusesWhileUpAndHoldsOffFromTheEndOfTheDialog) {
     RequirePassword({1, 0, 0, 0});
     services.answers = {FALSE, TRUE};
     std::vector<int> dialogsAt;
-    bool runningWhileUp = false;
-    const int result = Run("/s", [&](int frame, HWND) {
-        runningWhileUp = runningWhileUp || portable::SaverRunningState();
-        switch (frame) {
-        case 1:
-            portable::SetTickCount(1000);
-            services.duringDialog = [](HWND window) {
-                // A close request while the dialog is up is refused without a second dialog.
-                EXPECT_EQ(SendMessageA(window, WM_CLOSE, 0, 0), 0);
+    Run("/s", [&](int frame, HWND saver) {
+        dialogsAt.push_back(services.dialogs);
+        if (frame == 1) {
+            EXPECT_TRUE(portable::SaverRunningState());
+            portable::SetTickCount(50); // the very start: no dialog has ended yet
+            for (WPARAM timer : {1, 2, 3}) {
+                PostMessageA(saver, WM_TIMER, timer, 0);
+            }
+            services.duringDialog = [this](HWND window) {
+                MSG msg;
+                PeekMessageA(&msg, window, WM_TIMER, WM_TIMER, PM_NOREMOVE);
+                EXPECT_EQ(msg.wParam, 3u); // two pending timer messages were dropped
+                EXPECT_EQ(SendMessageA(window, WM_CLOSE, 0, 0), 0); // no second dialog
+                SendMessageA(window, WM_KEYDOWN, 'A', 0);           // the rules rest
+                EXPECT_FALSE(ClosePending(window));
+                SetCursor(portable::ArrowCursor); // the dialog shows the pointer
+                display->MoveCursor({50, 10});
+                portable::SetTickCount(1000);
             };
-            portable::MovePointer({30, 10}); // closes: the first request asks
-            break;
-        case 3:
+            EXPECT_EQ(SendMessageA(saver, WM_CLOSE, 0, 0), 0); // refused
+            EXPECT_TRUE(portable::CursorHidden());
             services.duringDialog = nullptr;
-            dialogsAt.push_back(services.dialogs);
-            portable::MovePointer({33, 10}); // refused: the reference moved to (30, 10)
-            break;
-        case 5:
-            dialogsAt.push_back(services.dialogs);
-            portable::SetTickCount(1199);
-            portable::PressInput(WM_KEYDOWN, 'A'); // within 200 ms of the dialog's end
-            break;
-        case 7:
-            dialogsAt.push_back(services.dialogs);
+        } else if (frame == 2) {
+            portable::SetTickCount(1199); // within 200 ms of the dialog's end: no dialog
+            portable::PressInput(WM_KEYDOWN, 'A');
+        } else if (frame == 3) {
             portable::SetTickCount(1200);
-            portable::PressInput(WM_KEYDOWN, 'A'); // asks again, and the password is right
-            break;
-        default:
-            break;
+            portable::MovePointer({53, 10}); // 3 pixels from where the pointer was at refusal
+        } else {
+            portable::MovePointer({55, 10}); // 5: asks again, and the password is right
         }
     });
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(dialogsAt, (std::vector<int>{1, 1, 1}));
+    EXPECT_EQ(dialogsAt, (std::vector<int>{0, 1, 1, 1}));
     EXPECT_EQ(services.dialogs, 2);
-    EXPECT_TRUE(runningWhileUp);
     EXPECT_FALSE(portable::SaverRunningState()); // off again once the verifier is released
     EXPECT_EQ(portable::ModuleLoadCount(SystemModule("PASSWORD.CPL")), 0);
 }
 
-TEST_F(HostRun, WithoutAPasswordSettingTheFirstInputCloses) {
-    // Absent, zero, too long for four bytes, or a module planted beside the program only.
-    const std::vector<std::function<void()>> setups = {
-        [] { portable::SetPlatformId(VER_PLATFORM_WIN32_WINDOWS); },
-        [this] { RequirePassword({0}); },
-        [this] { RequirePassword({1, 0, 0, 0, 0}); },
-        [] {
-            portable::SetPlatformId(VER_PLATFORM_WIN32_WINDOWS);
-            portable::SetRegistryValue("Control Panel\\Desktop", "ScreenSaveUsePassword", {1});
-            portable::AddModule("PASSWORD.CPL",
-                                {{"VerifyScreenSavePwd", AsFarProc(FakeVerifyScreenSavePwd)}},
-                                false);
-        },
+TEST_F(HostRun, OnlyWindows9xWithTheSettingAndTheSystemsModuleAsksForAPassword) {
+    struct Case {
+        DWORD platform;
+        std::vector<BYTE> setting; // none when empty
+        std::string module;        // where PASSWORD.CPL lies
+        bool hasEntry;
+        int dialogs;
     };
-    for (const auto& setup : setups) {
+    const DWORD nt = VER_PLATFORM_WIN32_NT, win9x = VER_PLATFORM_WIN32_WINDOWS;
+    const std::string system = SystemModule("PASSWORD.CPL"), planted = "PASSWORD.CPL";
+    const Case cases[] = {
+        {win9x, {}, system, true, 0},
+        {win9x, {0}, system, true, 0},
+        {win9x, {1, 0, 0, 0, 0}, system, true, 0}, // too long for four bytes
+        {win9x, {1}, planted, true, 0},
+        {nt, {1, 0, 0, 0}, system, true, 0},
+        {win9x, {1, 0, 0, 0}, system, false, 0},
+        {win9x, {0, 0, 0, 1}, system, true, 1},
+        {win9x, {1}, system, true, 1}, // short data reads as a small number
+    };
+    for (const Case& c : cases) {
         Fresh();
-        setup();
-        EXPECT_EQ(Run("/s", [](int frame, HWND) {
-                      if (frame == 1) {
-                          portable::PressInput(WM_KEYDOWN, 'A');
-                      }
-                  }),
-                  0);
-        EXPECT_EQ(services.dialogs, 0);
+        portable::SetPlatformId(c.platform);
+        if (!c.setting.empty()) {
+            portable::SetRegistryValue("Control Panel\\Desktop", "ScreenSaveUsePassword",
+                                       c.setting);
+        }
+        std::map<std::string, FARPROC> entries;
+        if (c.hasEntry) {
+            entries["VerifyScreenSavePwd"] = AsFarProc(FakeVerifyScreenSavePwd);
+        }
+        portable::AddModule(c.module, entries, false);
+        services.answers = {TRUE};
+        RunFrom("/s", [&](HWND) {
+            EXPECT_EQ(portable::SaverRunningState(), c.dialogs == 1);
+            EXPECT_EQ(portable::ModuleLoadCount(c.module), c.dialogs);
+            portable::PressInput(WM_KEYDOWN, 'A');
+        });
+        EXPECT_EQ(services.dialogs, c.dialogs);
         EXPECT_FALSE(portable::SaverRunningState());
-        EXPECT_EQ(portable::ModuleLoadCount("PASSWORD.CPL"), 0);
+        EXPECT_EQ(portable::ModuleLoadCount(c.module), 0);
     }
 }
 
-TEST_F(HostRun, ShortRegistryDataReadsAsASmallNumber) {
-    RequirePassword({1}); // one byte: 1, not whatever the rest of the buffer held
-    services.answers = {TRUE};
-    EXPECT_EQ(Run("/s", [](int frame, HWND) {
-                  if (frame == 1) {
-                      portable::PressInput(WM_KEYDOWN, 'A');
-                  }
-              }),
-              0);
-    EXPECT_EQ(services.dialogs, 1);
-}
-
-TEST_F(HostRun, AutoPlayQueryClosesAndAnswersWhetherAPasswordGuardsTheSaver) {
-    RequirePassword({1, 0, 0, 0});
-    services.answers = {TRUE};
-    LRESULT answer = -1;
-    EXPECT_EQ(Run("/s",
-                  [&](int frame, HWND saver) {
-                      if (frame == 1) {
-                          answer = SendMessageA(saver, RegisterWindowMessageA("QueryCancelAutoPlay"),
-                                                0, 0);
-                      }
-                  }),
-              0);
-    EXPECT_EQ(answer, 1);
-    EXPECT_EQ(services.dialogs, 1); // its close request passed the gate
-}
-
-TEST_F(HostRun, ChangePasswordCallsTheServiceWithTheParentOnlyOnWindows9x) {
-    portable::SetPlatformId(VER_PLATFORM_WIN32_WINDOWS);
-    portable::AddModule(SystemModule("MPR.DLL"),
-                        {{"PwdChangePasswordA", AsFarProc(FakePwdChangePasswordA)}}, false);
-    const HWND parent = Parent(100, 100);
-    EXPECT_EQ(Run("/a " + Number(parent)), 0);
-    EXPECT_EQ(Run("/a 99999"), 0); // no such window: the foreground window instead
-    EXPECT_EQ(services.changeCalls,
-              (std::vector<std::string>{"SCRSAVE " + Number(parent), "SCRSAVE " + Number(parent)}));
-    EXPECT_EQ(portable::ModuleLoadCount(SystemModule("MPR.DLL")), 0);
+TEST_F(HostRun, AutoPlayAndPasswordRequestsAreAnsweredByFamilyPasswordAndMode) {
+    struct Case {
+        bool win9x, password, preview;
+        LRESULT autoPlay; // the answer to "QueryCancelAutoPlay"
+        bool closes;      // whether that query posts a close request
+        LRESULT verify;   // the answer to the password request 0x8000
+    };
+    for (const Case& c :
+         {Case{false, false, false, 0, false, 0}, Case{true, false, false, 0, true, 1},
+          Case{true, true, false, 1, true, 0}, Case{true, false, true, 0, true, 0}}) {
+        Fresh();
+        portable::SetPlatformId(c.win9x ? VER_PLATFORM_WIN32_WINDOWS : VER_PLATFORM_WIN32_NT);
+        if (c.password) {
+            RequirePassword({1, 0, 0, 0});
+        }
+        services.answers = {FALSE, TRUE};
+        LRESULT autoPlay = -1, verify = -1;
+        bool closes = false;
+        RunFrom(c.preview ? "/p " + Number(Parent(40, 30)) : "/s", [&](HWND saver) {
+            verify = SendMessageA(saver, 0x8000, 0, 0);
+            autoPlay = SendMessageA(saver, RegisterWindowMessageA("QueryCancelAutoPlay"), 0, 0);
+            if (!(closes = ClosePending(saver))) {
+                DestroyWindow(saver);
+            }
+        });
+        EXPECT_EQ(autoPlay, c.autoPlay) << c.win9x << c.password << c.preview;
+        EXPECT_EQ(closes, c.closes) << c.win9x << c.password << c.preview;
+        EXPECT_EQ(verify, c.verify) << c.win9x << c.password << c.preview;
+    }
 }

@@ -1,3 +1,4 @@
+#include "model/clock.h"
 #include "model/random.h"
 #include "model/tests/random_probe.h"
 
@@ -27,4 +28,41 @@ TEST(RandomStream, UnitRandomReachesBothEndsExactly) {
         random_probe::ForceDraw(1, draw);
         EXPECT_EQ(UnitRandom(), unit);
     }
+}
+
+TEST(Clock, SteppedClockStandsAtZeroThenCountsFrames) {
+    UseSteppedClock(16);
+    EXPECT_EQ(ElapsedMilliseconds(), 0);
+    SetClockFrame(3);
+    EXPECT_EQ(ElapsedMilliseconds(), 48);
+    UseRealClock();
+    const std::int32_t first = ElapsedMilliseconds();
+    EXPECT_GE(first, 0);
+    EXPECT_GE(ElapsedMilliseconds(), first);
+}
+
+namespace {
+std::int64_t firstCount = 0;
+std::int64_t secondCount = 0;
+std::int64_t FirstCounter() {
+    return firstCount;
+}
+std::int64_t SecondCounter() {
+    return secondCount;
+}
+} // namespace
+
+TEST(Clock, RealClockGoesOnFromWhereItStoodWithTheNamedCounterOnly) {
+    UseRealClock();
+    UseRealClockCounter(FirstCounter, 1000);
+    const std::int32_t start = ElapsedMilliseconds();
+    firstCount += 1234;
+    EXPECT_EQ(ElapsedMilliseconds(), start + 1234);
+    // A counter at the PC timer chip's rate, far from zero: no step back, then its own pace.
+    secondCount = 5'000'000'000;
+    UseRealClockCounter(SecondCounter, 3'579'545);
+    EXPECT_EQ(ElapsedMilliseconds(), start + 1234);
+    firstCount += 100'000;
+    secondCount += 3'579'545LL * 7;
+    EXPECT_EQ(ElapsedMilliseconds(), start + 8234);
 }

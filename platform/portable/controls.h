@@ -51,6 +51,12 @@ void RecordDrawCalls(std::vector<DrawCall>* sink);
 std::size_t LiveGdiObjectCount();
 std::size_t LiveWindowCount();
 bool CursorHidden();
+// The last dialog asked for (each fails at once: the stand-in has no templates).
+struct DialogRequest {
+    UINT_PTR templateNumber = 0; // MAKEINTRESOURCE's number
+    HWND owner = nullptr;
+};
+DialogRequest LastDialogRequest();
 // The pixels a window's client area shows now.
 Surface CaptureClientArea(HWND window);
 // Writes a window's client area as an RGB PNG; false (with errno set) when the file fails.

@@ -28,6 +28,7 @@ struct WindowManager {
     std::uintptr_t nextHandle = 0x20000;
     HWND foreground = nullptr;
     HCURSOR cursor = ArrowCursor;
+    DialogRequest lastDialog;
 };
 
 WindowManager& Manager() {
@@ -219,6 +220,8 @@ void ResetWindowManager() {
 
 bool CursorHidden() { return Manager().cursor == nullptr; }
 
+DialogRequest LastDialogRequest() { return Manager().lastDialog; }
+
 } // namespace portable
 
 using namespace portable;
@@ -369,7 +372,8 @@ HWND FindWindowA(LPCSTR className, LPCSTR title) {
             return top;
         }
     }
-    return nullptr;
+    // As on Windows, the search reaches the top-level windows of every program on the display.
+    return CurrentDisplay().FindOtherProgramWindow(className, title);
 }
 
 BOOL GetClientRect(HWND handle, LPRECT rect) {
@@ -507,6 +511,9 @@ int GetSystemMetrics(int index) {
 }
 
 // No dialog templates exist here, so every dialog fails as a missing template does.
-INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM) { return -1; }
+INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR dialogTemplate, HWND owner, DLGPROC, LPARAM) {
+    Manager().lastDialog = {reinterpret_cast<UINT_PTR>(dialogTemplate), owner};
+    return -1;
+}
 
 LPSTR CharNextA(LPCSTR text) { return const_cast<LPSTR>(*text != '\0' ? text + 1 : text); }
