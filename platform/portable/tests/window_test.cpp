@@ -15,13 +15,13 @@ struct Record {
     bool operator==(const Record&) const = default;
 };
 std::vector<Record> records;
-std::function<void(HWND, UINT)> duringMessage; // lets a test act inside a handler
+std::function<void(HWND, UINT, LPARAM)> duringMessage; // lets a test act inside a handler
 LRESULT createAnswer = 0;
 
 LRESULT CALLBACK Recorder(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     records.push_back({window, message, wParam});
     if (duringMessage) {
-        duringMessage(window, message);
+        duringMessage(window, message, lParam);
     }
     return message == WM_CREATE ? createAnswer : DefWindowProcA(window, message, wParam, lParam);
 }
@@ -192,7 +192,13 @@ TEST_F(Windows, ResizingRepaintsAllOfARedrawClassAndNamesIgnoreCase) {
         const HWND window = Popup(className);
         PAINTSTRUCT paint;
         EndPaint(window, (BeginPaint(window, &paint), &paint));
-        MoveWindow(window, 0, 0, 70, 50, TRUE);
+        LPARAM size = 0;
+        duringMessage = [&size](HWND, UINT message, LPARAM lParam) {
+            size = message == WM_SIZE ? lParam : size;
+        };
+        MoveWindow(window, 0, 0, 70, 40000, TRUE);
+        EXPECT_EQ(size, LPARAM{40000} << 16 | 70); // the whole 16 bits of each
+        duringMessage = nullptr;
         MSG msg;
         EXPECT_EQ(PeekMessageA(&msg, window, WM_PAINT, WM_PAINT, PM_NOREMOVE), className[0] == 'R');
         DestroyWindow(window);
@@ -208,7 +214,7 @@ TEST_F(Windows, SentMessagesRunAtOnceAndPeekTakesOnlyItsRange) {
     const HWND popup = Popup();
     DrainUntilPaint();
     records.clear();
-    duringMessage = [](HWND window, UINT message) {
+    duringMessage = [](HWND window, UINT message, LPARAM) {
         if (message == WM_APP) {
             SendMessageA(window, WM_APP + 1, 0, 0);
         }
