@@ -69,7 +69,8 @@ class Windows : public PortableTest {
     static std::vector<UINT> DrainUntilPaint() {
         std::vector<UINT> seen;
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message != WM_PAINT) {
+        while (seen.size() < 50 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) &&
+               msg.message != WM_PAINT) {
             seen.push_back(msg.message);
             DispatchMessageA(&msg);
         }
@@ -141,7 +142,7 @@ TEST_F(Windows, PostedThenQuitThenInputThenPaintParentsFirstAndOnlyWhenShowing) 
     EXPECT_EQ(DrainUntilPaint(), (std::vector<UINT>{WM_MOUSEMOVE}));
     EXPECT_EQ(Messages(), (std::vector<UINT>{WM_SETCURSOR, WM_MOUSEMOVE}));
     std::vector<HWND> painted;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (painted.size() < 5 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         ASSERT_EQ(msg.message, WM_PAINT);
         painted.push_back(msg.hwnd);
         DispatchMessageA(&msg); // the default procedure paints and validates
