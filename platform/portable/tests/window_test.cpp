@@ -129,7 +129,8 @@ TEST_F(Windows, PostedThenQuitThenInputThenPaintParentsFirstAndOnlyWhenShowing) 
     PostMessageA(popup, WM_APP, 1, 0);
     PostQuitMessage(7);
     PostMessageA(popup, WM_APP, 2, 0);
-    MSG msg;
+    MSG msg; // the quit message waits while anything posted is pending
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
     std::vector<std::pair<UINT, WPARAM>> order;
     while (GetMessageA(&msg, nullptr, 0, 0)) {
         order.push_back({msg.message, msg.wParam});
