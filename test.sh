@@ -11,7 +11,7 @@ scripts/install-deps.sh
 cmake -S . -B build -G Ninja
 cmake --build build -j "$jobs"
 # Under a virtual X display: the program's live modes are tested on it.
-xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -noreset" \
     ctest --test-dir build --output-on-failure -j "$jobs"
 
 # The whole native suite again with AddressSanitizer and UndefinedBehaviorSanitizer (the long
@@ -19,7 +19,7 @@ xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
 cmake -S . -B build-asan -G Ninja -DEPIPHASE_SANITIZE=ON
 cmake --build build-asan -j "$jobs"
 LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp \
-    xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+    xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -noreset" \
     ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE soak
 
 # The command-line parsers under libFuzzer, 30 seconds each from the committed seeds.
@@ -37,6 +37,8 @@ done
 
 cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 cmake --build build-win -j "$jobs"
+# What the 32-bit screen saver imports and executes, and its arithmetic under qemu-i386.
+scripts/i686-checks.sh build-win build
 
 source scripts/wine-env.sh build/wine-prefix
 if can_run_32bit_wine; then
@@ -53,5 +55,5 @@ else
     wine_loader=/usr/lib/wine/wine64
 fi
 
-xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -noreset" \
     scripts/windows-tests.sh "$windows_tree" "$wine_loader"

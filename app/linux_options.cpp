@@ -4,8 +4,8 @@
 #include <climits>
 
 const char* const LinuxUsage =
-    "usage: epiphase [-window | -window-id ID | -root]\n"
-    "       epiphase [/s | /p WINDOW | /c | /a]\n"
+    "usage: epiphase [-window | -window-id ID | -root] [-delay USEC]\n"
+    "       epiphase [/s | /p WINDOW | /c | /a] [-delay USEC]\n"
     "       epiphase --render FILE.png [--size WxH] [--frames N] [--clock-step MS]\n"
     "       epiphase --help | --version\n"
     "\n"
@@ -15,6 +15,8 @@ const char* const LinuxUsage =
     "  /s                  run full screen until the first real input\n"
     "  /p WINDOW           draw inside X window WINDOW, as the preview does\n"
     "  /c, /a              configuration and password change: not available here (exit -1)\n"
+    "  -delay USEC         time from one frame's start to the next, in microseconds (default\n"
+    "                      16667, 60 frames a second); 0 paints as fast as it can\n"
     "  --render FILE.png   render frames headless and write the last one as a PNG\n"
     "  --size WxH          size of the rendered image (default 1024x768)\n"
     "  --frames N          number of frames to paint (default 1)\n"
@@ -39,6 +41,7 @@ bool ReadNumber(const std::string& text, int low, int high, int& value) {
 }
 
 constexpr int MaxSide = 16384;
+constexpr int MaxDelay = 10000000; // ten seconds a frame
 
 } // namespace
 
@@ -47,6 +50,7 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
     std::string tail;
     std::string renderSetting; // the first option that only a render takes
     std::string modeOption;    // the one option that chose how to run
+    std::string delayOption;   // -delay or --delay, when given
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const auto value = [&](std::string& out) {
@@ -99,6 +103,14 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
                 return false;
             }
             options.action = LinuxOptions::Action::Render;
+        } else if (argument == "-delay" || argument == "--delay") {
+            if (!value(text) || !ReadNumber(text, 0, MaxDelay, options.delayMicroseconds)) {
+                error = error.empty() ? "bad value for " + argument + ": '" + text +
+                                            "' (want 0 to 10000000 microseconds)"
+                                      : error;
+                return false;
+            }
+            delayOption = argument;
         } else if (argument == "--size") {
             if (!value(text)) {
                 return false;
@@ -133,6 +145,10 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
     const bool render = options.action == LinuxOptions::Action::Render;
     if (!render && !renderSetting.empty()) {
         error = "option " + renderSetting + " goes with --render";
+        return false;
+    }
+    if (render && !delayOption.empty()) {
+        error = "option " + delayOption + " does not go with --render, which is never paced";
         return false;
     }
     if (!tail.empty()) {

@@ -10,6 +10,9 @@ struct LinuxOptions {
     enum class Action { RunSaver, InWindow, InWindowId, OnRoot, Render, Help, Version };
     Action action = Action::InWindow; // no arguments: a window of its own
     unsigned long windowId = 0;       // InWindowId
+    // Live modes: microseconds from one frame's start to the next (xscreensaver's -delay);
+    // 0 paints as fast as it can.
+    int delayMicroseconds = 16667;
     // Render.
     std::string pngPath;
     int width = 1024;

@@ -8,6 +8,7 @@
 #include "platform/api.h"
 #include "platform/portable/x11_display.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -72,6 +73,7 @@ int RunLive(const LinuxOptions& options) {
     }
     portable::X11Display& x11 = *display;
     x11.CloseOnSignals();
+    x11.PaceFrames(std::chrono::microseconds(options.delayMicroseconds));
     portable::SetDisplay(std::move(display));
 
     switch (options.action) {

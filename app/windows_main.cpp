@@ -1,5 +1,6 @@
 // The Windows program's entry: the raw command line in, the mode's result out as exit code.
 
+#include "app/windows_clock.h"
 #include "host/command_line.h"
 #include "host/saver_host.h"
 #include "platform/api.h"
@@ -19,6 +20,7 @@ LONG WINAPI EscapedException(EXCEPTION_POINTERS*) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    UseWindowsClock();
     const char* tail = SkipProgramName(GetCommandLineA(), Step);
     // The show command is read as Windows hands it over, but the saver window is visible by its
     // style and no mode uses it.

@@ -28,6 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (options.width < 1 || options.width > 16384 || options.height < 1 ||
         options.height > 16384 || options.frames < 1 || options.clockStep < 0 ||
+        options.delayMicroseconds < 0 || options.delayMicroseconds > 10000000 ||
         (options.action == LinuxOptions::Action::InWindowId && options.windowId == 0) ||
         (options.action == LinuxOptions::Action::Render && options.pngPath.empty())) {
         std::abort();

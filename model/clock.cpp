@@ -4,20 +4,33 @@
 
 namespace {
 
-using SteadyClock = std::chrono::steady_clock;
-
-// Taken by whichever comes first: the first reading (possibly from another translation unit's
-// static constructor) or this file's own static initialisation below.
-SteadyClock::time_point Origin() {
-    static const SteadyClock::time_point origin = SteadyClock::now();
-    return origin;
+std::int64_t SteadyMicroseconds() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
-[[maybe_unused]] const SteadyClock::time_point originAtStart = Origin();
 
 // Constant-initialised, so a static constructor in any file sees the real clock selected.
+constinit CounterReader readCounter = SteadyMicroseconds;
+constinit std::int64_t countsPerSecond = 1000000;
+constinit std::int64_t originCount = 0;
+constinit bool originTaken = false;
 constinit bool stepped = false;
 constinit std::int32_t stepMilliseconds = 0;
 constinit std::int32_t steppedFrame = 0;
+
+// The origin is taken by whichever comes first: the first reading (possibly from another
+// translation unit's static constructor) or this file's own static initialisation below.
+std::int64_t RealMilliseconds() {
+    if (!originTaken) {
+        originCount = readCounter();
+        originTaken = true;
+    }
+    const std::int64_t counts = readCounter() - originCount;
+    // Whole seconds and the rest apart: no product overflows, whatever the counter's rate.
+    return counts / countsPerSecond * 1000 + counts % countsPerSecond * 1000 / countsPerSecond;
+}
+[[maybe_unused]] const std::int64_t originAtStart = RealMilliseconds();
 
 } // namespace
 
@@ -26,10 +39,16 @@ std::int32_t ElapsedMilliseconds() {
         return static_cast<std::int32_t>(static_cast<std::uint32_t>(steppedFrame) *
                                          static_cast<std::uint32_t>(stepMilliseconds));
     }
-    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-        SteadyClock::now() - Origin());
     // A 32-bit count, as the saver has always used it; the conversion wraps modulo 2^32.
-    return static_cast<std::int32_t>(elapsed.count());
+    return static_cast<std::int32_t>(RealMilliseconds());
+}
+
+void UseRealClockCounter(CounterReader read, std::int64_t perSecond) {
+    const std::int64_t elapsed = RealMilliseconds();
+    readCounter = read;
+    countsPerSecond = perSecond;
+    // Rounded up, so that the first reading from the new counter is not a millisecond early.
+    originCount = read() - (elapsed * perSecond + 999) / 1000;
 }
 
 void UseSteppedClock(std::int32_t step) {
@@ -38,6 +57,10 @@ void UseSteppedClock(std::int32_t step) {
     steppedFrame = 0;
 }
 
-void SetClockFrame(std::int32_t frame) { steppedFrame = frame; }
+void SetClockFrame(std::int32_t frame) {
+    steppedFrame = frame;
+}
 
-void UseRealClock() { stepped = false; }
+void UseRealClock() {
+    stepped = false;
+}

@@ -1,43 +1,50 @@
 #pragma once
 
 // Drives the application object through the real saver window procedure and message map on the
-// stand-in, one paint at a time, with the stepped clock.
+// stand-in, one paint at a time, with the stepped clock (16 ms a frame unless a test says
+// otherwise). Every test starts from the object as a fresh process builds it.
 
 #include "animation/animation_window.h"
+#include "animation/tests/text_rows.h"
 #include "host/host_state.h"
 #include "host/saver_host.h"
 #include "model/clock.h"
-#include "platform/api.h"
+#include "model/random.h"
 #include "platform/portable/controls.h"
 #include "platform/portable/tests/test_canvas.h"
 
 #include <gtest/gtest.h>
+#include <new>
 
 class AnimationTest : public ::testing::Test {
   protected:
-    static constexpr int ClockStep = 16;
-
     void SetUp() override {
         portable::ResetPlatform();
         Host() = HostState{};
         Host().previewMode = true; // input never closes it: these tests look at frames
-        UseSteppedClock(ClockStep);
-        frame = 0;
+        UseSteppedClock(16);
     }
     void TearDown() override {
-        if (IsWindow(window)) {
-            DestroyWindow(window);
-        }
+        Rebuild();
         portable::ResetPlatform();
         UseRealClock();
     }
 
+    // The application object again as static initialisation builds it, from the stream's start.
+    void Rebuild() {
+        if (IsWindow(window)) {
+            DestroyWindow(window);
+        }
+        animation.~AnimationWindow();
+        SetRandomState(1);
+        new (&animation) AnimationWindow();
+    }
+
     // A window of the saver's class, as the framework makes it, with the application inside.
-    HWND Create(int width, int height) {
+    void Create(int width, int height) {
         RegisterSaverClass();
         window = CreateWindowExA(0, "WindowsScreenSaverClass", "Preview", WS_POPUP | WS_VISIBLE,
                                  0, 0, width, height, nullptr, nullptr, nullptr, nullptr);
-        return window;
     }
 
     // Dispatches messages until one paint, that is one frame, has been handled.
@@ -53,15 +60,25 @@ class AnimationTest : public ::testing::Test {
         ADD_FAILURE() << "no paint was pending";
     }
 
-    COLORREF ShownPixel(int x, int y) const {
-        const portable::Surface shown = portable::CaptureClientArea(window);
-        const std::uint32_t pixel = shown.Row(y)[x];
-        return RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF);
+    // A pixel of the client area as 0x00RRGGBB.
+    std::uint32_t Shown(int x, int y) const {
+        return portable::CaptureClientArea(window).Row(y)[x] & 0xFFFFFFu;
+    }
+    std::uint32_t ShownBackground() const {
+        const BackgroundFade& fade = animation.background;
+        return fade.red.current << 16 | fade.green.current << 8 | fade.blue.current;
     }
 
-    static COLORREF BackgroundColor() {
-        const BackgroundFade& fade = TheAnimationWindow().background;
-        return RGB(fade.red.current, fade.green.current, fade.blue.current);
+    // 64-bit FNV-1a over the pixels shown outside the text rows.
+    std::uint64_t FigureHash() const {
+        const portable::Surface shown = portable::CaptureClientArea(window);
+        std::uint64_t hash = 14695981039346656037u;
+        for (int y = 0; y < shown.height; ++y) {
+            for (int x = 0; x < shown.width && !InTextRows(y, shown.height); ++x) {
+                hash = (hash ^ (shown.Row(y)[x] & 0xFFFFFFu)) * 1099511628211u;
+            }
+        }
+        return hash;
     }
 
     AnimationWindow& animation = TheAnimationWindow();

@@ -1,11 +1,12 @@
 // The saver's frames through whichever GDI the build has, with the stepped clock: built for
 // Windows and run under Wine it records what real GDI draws; built natively it draws the same
-// frames on the stand-in and counts the pixels where the two differ, leaving out the two text
-// rows (the two systems have different fonts).
+// frames on the stand-in and fails on any pixel where the two differ, naming the first, leaving
+// out the two text rows (the two systems have different fonts).
 // Usage: frame_cases WIDTH HEIGHT FRAMES STEP OUT.ppm
 //        frame_cases WIDTH HEIGHT FRAMES STEP --compare RECORD.ppm
 
 #include "animation/animation_window.h"
+#include "animation/tests/text_rows.h"
 #include "host/host_state.h"
 #include "host/saver_host.h"
 #include "model/clock.h"
@@ -18,15 +19,15 @@
 
 namespace {
 
-// The last of `frames` frames of a preview-style saver window, as 0x00RRGGBB pixels.
-std::vector<std::uint32_t> DrawFrames(int width, int height, int frames, int step) {
+// The last of `frames` frames of a preview-style saver window as P6 pixel bytes (RGB).
+std::string DrawFrames(int width, int height, int frames, int step) {
     Host().previewMode = true;
     Host().instance = GetModuleHandleA(nullptr);
     UseSteppedClock(step);
     RegisterSaverClass();
-    const HWND window = CreateWindowExA(0, "WindowsScreenSaverClass", "Preview",
-                                        WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr,
-                                        nullptr, Host().instance, nullptr);
+    const HWND window =
+        CreateWindowExA(0, "WindowsScreenSaverClass", "Preview", WS_POPUP | WS_VISIBLE, 0, 0, width,
+                        height, nullptr, nullptr, Host().instance, nullptr);
     const HDC screen = GetDC(nullptr);
     const HDC dc = CreateCompatibleDC(screen);
     const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
@@ -36,13 +37,12 @@ std::vector<std::uint32_t> DrawFrames(int width, int height, int frames, int ste
         SetClockFrame(frame);
         SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), 0);
     }
-    std::vector<std::uint32_t> pixels;
-    pixels.reserve(static_cast<std::size_t>(width) * height);
+    std::string pixels;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const COLORREF color = GetPixel(dc, x, y);
-            pixels.push_back(static_cast<std::uint32_t>(GetRValue(color)) << 16 |
-                             static_cast<std::uint32_t>(GetGValue(color)) << 8 | GetBValue(color));
+            pixels += {static_cast<char>(GetRValue(color)), static_cast<char>(GetGValue(color)),
+                       static_cast<char>(GetBValue(color))};
         }
     }
     SelectObject(dc, previous);
@@ -52,65 +52,56 @@ std::vector<std::uint32_t> DrawFrames(int width, int height, int frames, int ste
     return pixels;
 }
 
-void WritePpm(const std::string& path, int width, int height,
-              const std::vector<std::uint32_t>& pixels) {
-    std::ofstream out(path, std::ios::binary);
-    out << "P6\n" << width << " " << height << "\n255\n";
-    for (std::uint32_t pixel : pixels) {
-        out.put(static_cast<char>(pixel >> 16)).put(static_cast<char>(pixel >> 8)).put(static_cast<char>(pixel));
-    }
-}
-
-bool ReadPpm(const std::string& path, int width, int height, std::vector<std::uint32_t>& pixels) {
-    std::ifstream in(path, std::ios::binary);
-    std::string magic;
-    int w = 0, h = 0, depth = 0;
-    in >> magic >> w >> h >> depth;
-    in.get();
-    if (!in || magic != "P6" || w != width || h != height || depth != 255) {
-        return false;
-    }
-    pixels.resize(static_cast<std::size_t>(width) * height);
-    for (std::uint32_t& pixel : pixels) {
-        unsigned char rgb[3];
-        in.read(reinterpret_cast<char*>(rgb), 3);
-        pixel = static_cast<std::uint32_t>(rgb[0]) << 16 | static_cast<std::uint32_t>(rgb[1]) << 8 | rgb[2];
-    }
-    return static_cast<bool>(in);
+std::string Header(int width, int height) {
+    return "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 6 && argc != 7) {
-        std::fprintf(stderr, "usage: frame_cases WIDTH HEIGHT FRAMES STEP (OUT.ppm | --compare RECORD.ppm)\n");
+    if ((argc != 6 && argc != 7) || (argc == 7 && std::string(argv[5]) != "--compare")) {
+        std::fprintf(
+            stderr,
+            "usage: frame_cases WIDTH HEIGHT FRAMES STEP (OUT.ppm | --compare RECORD.ppm)\n");
         return 2;
     }
     const int width = std::atoi(argv[1]), height = std::atoi(argv[2]);
     const int frames = std::atoi(argv[3]), step = std::atoi(argv[4]);
-    const std::vector<std::uint32_t> drawn = DrawFrames(width, height, frames, step);
+    const std::string drawn = DrawFrames(width, height, frames, step);
     if (argc == 6) {
-        WritePpm(argv[5], width, height, drawn);
+        std::ofstream(argv[5], std::ios::binary) << Header(width, height) << drawn;
         return 0;
     }
-    std::vector<std::uint32_t> recorded;
-    if (!ReadPpm(argv[6], width, height, recorded)) {
+    std::ifstream in(argv[6], std::ios::binary);
+    std::string recorded(Header(width, height).size() + drawn.size(), '\0');
+    in.read(recorded.data(), static_cast<std::streamsize>(recorded.size()));
+    if (!in || in.peek() != EOF || recorded.rfind(Header(width, height), 0) != 0) {
         std::fprintf(stderr, "frame_cases: %s is no %dx%d record\n", argv[6], width, height);
         return 1;
     }
-    // The rate line occupies rows 3..12, the credit line height-13..height-4.
+    recorded.erase(0, Header(width, height).size());
     long differing = 0, compared = 0;
-    for (int y = 0; y < height; ++y) {
-        if ((y >= 3 && y < 13) || (y >= height - 13 && y < height - 3)) {
-            continue;
-        }
-        for (int x = 0; x < width; ++x) {
-            const std::size_t at = static_cast<std::size_t>(y) * width + x;
+    std::size_t first = 0;
+    for (std::size_t at = 0; at < drawn.size(); at += 3) {
+        if (!InTextRows(static_cast<int>(at / 3 / width), height)) {
             ++compared;
-            differing += drawn[at] != recorded[at];
+            if (drawn.compare(at, 3, recorded, at, 3) != 0) {
+                first = differing++ == 0 ? at : first;
+            }
         }
     }
-    std::printf("frame %d at %dx%d, clock step %d ms: %ld of %ld pixels differ outside the text rows\n",
-                frames, width, height, step, differing, compared);
-    return 0;
+    std::printf(
+        "frame %d at %dx%d, clock step %d ms: %ld of %ld pixels differ outside the text rows\n",
+        frames, width, height, step, differing, compared);
+    if (differing != 0) {
+        const auto hex = [](const std::string& p, std::size_t at) {
+            return static_cast<unsigned>(static_cast<unsigned char>(p[at])) << 16 |
+                   static_cast<unsigned>(static_cast<unsigned char>(p[at + 1])) << 8 |
+                   static_cast<unsigned char>(p[at + 2]);
+        };
+        std::printf("first at (%d, %d): drawn #%06X, recorded #%06X\n",
+                    static_cast<int>(first / 3 % width), static_cast<int>(first / 3 / width),
+                    hex(drawn, first), hex(recorded, first));
+    }
+    return differing == 0 ? 0 : 1;
 }

@@ -1,6 +1,6 @@
 #include "animation/tests/animation_fixture.h"
 
-#include <string>
+#include <cstring>
 
 using Overlay = AnimationTest;
 
@@ -20,44 +20,59 @@ TEST_F(Overlay, RateLineTexts) {
     }
 }
 
-TEST_F(Overlay, AnIntervalClosesOnlyAfterMoreThanOneSecondCountingItsClosingFrame) {
+// An interval closes on the first frame more than a second after its mark, counting that frame;
+// the first mark is the window's creation, here 8 s into the run: 63 frames of 16 ms later.
+TEST_F(Overlay, RateIntervalsCloseAfterMoreThanOneSecondFromTheWindowsCreationOn) {
+    SetClockFrame(frame = 500);
+    Create(64, 48);
+    for (int i = 0; i < 62; ++i) {
+        Frame();
+    }
+    EXPECT_EQ(animation.frameRate, 0.0);
+    Frame();
+    EXPECT_EQ(animation.frameRate, 63.0);
     animation.rateMark = 10.0;
-    animation.rateFrames = 0;
-    animation.frameRate = 0.0;
     for (int i = 0; i < 30; ++i) {
         animation.CountFrame(10500);
     }
     animation.CountFrame(11000); // exactly one second: still counting
-    EXPECT_EQ(animation.frameRate, 0.0);
+    EXPECT_EQ(animation.frameRate, 63.0);
     animation.CountFrame(11001);
     EXPECT_EQ(animation.frameRate, 32.0);
     EXPECT_EQ(animation.rateFrames, 0);
-    EXPECT_EQ(animation.rateMark, 11001 * 0.001);
+    EXPECT_EQ(animation.rateMark, 11.001);
 }
 
-TEST_F(Overlay, TextIsADimComplementOfTheBackgroundAtFixedPlaces) {
+// What the overlay draws equals the two expected lines drawn with the platform's own text
+// output: transparent, in the dim complement of the background, the credit line 3 pixels
+// above the bottom from x = 3, the rate line from (2, 3), each 10 pixels high up to x = 800.
+TEST_F(Overlay, BothLinesAreTransparentDimComplementsOfTheBackgroundInTheirPlaces) {
     Create(1024, 768);
     Frame();
-    Canvas canvas(1024, 768); // black
-    const HDC dc = canvas.dc;
-    SelectObject(dc, animation.font.Get());
+    LOGFONTA description{};
+    description.lfHeight = -10;
+    std::strcpy(description.lfFaceName, "Lucida Console");
+    const HFONT font = CreateFontIndirectA(&description);
     animation.background.red.current = 153;
     animation.background.green.current = 192;
     animation.background.blue.current = 255;
-    animation.DrawOverlay(dc);
-    int textPixels = 0;
-    for (int y = 0; y < 768; ++y) {
-        for (int x = 0; x < 1024; ++x) {
-            const COLORREF color = GetPixel(dc, x, y);
-            if (color != 0) {
-                ++textPixels;
-                EXPECT_EQ(color, RGB(34, 21, 0));
-                // The rate line in [2, 800) × [3, 13), the credit line in [3, 800) × [755, 765).
-                EXPECT_TRUE((x >= 2 && x < 800 && y >= 3 && y < 13) ||
-                            (x >= 3 && x < 800 && y >= 755 && y < 765))
-                    << x << "," << y;
-            }
-        }
+    for (const auto& [rate, text] :
+         {std::pair{60.0, "Animation: 060 frames/second (new frame every 016 ms)"},
+          {0.0, "... calibrating frame rate display"}}) {
+        Canvas drawn(1024, 768), expected(1024, 768);
+        SelectObject(drawn.dc, animation.font.Get());
+        animation.frameRate = rate;
+        animation.DrawOverlay(drawn.dc);
+        EXPECT_EQ(SetBkMode(drawn.dc, OPAQUE), TRANSPARENT);
+        const HGDIOBJ previousFont = SelectObject(expected.dc, font);
+        SetTextColor(expected.dc, RGB(34, 21, 0));
+        SetBkMode(expected.dc, TRANSPARENT);
+        RECT credit{3, 755, 800, 765}, rateLine{2, 3, 800, 13};
+        DrawTextA(expected.dc, CreditLine, -1, &credit, 0);
+        DrawTextA(expected.dc, text, -1, &rateLine, 0);
+        EXPECT_EQ(drawn.Lit(), expected.Lit()) << rate;
+        EXPECT_GT(expected.Lit().size(), 200u);
+        SelectObject(expected.dc, previousFont);
     }
-    EXPECT_GT(textPixels, 200);
+    DeleteObject(font);
 }

@@ -1,21 +1,35 @@
 #!/usr/bin/env bash
-# cmake --install puts the saver where xscreensaver looks for it on Debian.
+# The Debian package, built by cpack from the native tree: the saver where Debian's xscreensaver
+# looks for its hacks, dependencies computed from the binary; unpacked, it runs; lintian finds no
+# error in it (it warns when run as root, which is no error).
 set -u
 build=$1
-stage=$(mktemp -d)
-trap 'rm -rf "$stage"' EXIT
-DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null || exit 1
+version=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 passed=0
 failed=0
-for file in usr/libexec/xscreensaver/epiphase usr/share/xscreensaver/config/epiphase.xml \
-            usr/share/man/man6/epiphase.6; do
-    if [ -s "$stage/$file" ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "missing: /$file"; fi
-done
-if [ -x "$stage/usr/libexec/xscreensaver/epiphase" ] &&
-   grep -q '<command arg="--root"/>' "$stage/usr/share/xscreensaver/config/epiphase.xml"; then
-    passed=$((passed + 1))
-else
-    failed=$((failed + 1)); echo "FAILED: executable hack with --root as its command"
-fi
+check() { # description, then a command that must succeed
+    local description=$1
+    shift
+    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $description"; fi
+}
+
+deb=$work/epiphase_${version}_$(dpkg --print-architecture).deb
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
+    cat "$work/cpack.log"
+check "cpack builds epiphase_<version>_<architecture>.deb" [ -f "$deb" ]
+dpkg-deb -x "$deb" "$work/root"
+hack=$work/root/usr/libexec/xscreensaver/epiphase
+check "the hack is where xscreensaver looks" [ -x "$hack" ]
+check "its description runs it with --root" grep -q '<command arg="--root"/>' \
+    "$work/root/usr/share/xscreensaver/config/epiphase.xml"
+check "the manual page, compressed" bash -c \
+    "gzip -dc '$work/root/usr/share/man/man6/epiphase.6.gz' | grep -q '^\.TH EPIPHASE 6'"
+check "dependencies from the binary" bash -c "dpkg-deb -f '$deb' Depends | grep -q 'libfreetype6 ('"
+check "the unpacked program renders" "$hack" --render "$work/frame.png" --size 64x48
+check "lintian reports no error" bash -c "lintian --fail-on error '$deb' 2>&1 | grep '^E:'
+    [ \${PIPESTATUS[0]} -eq 0 ]"
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

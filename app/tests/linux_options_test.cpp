@@ -15,9 +15,9 @@ bool Parse(std::vector<std::string> arguments, LinuxOptions& options, std::strin
 TEST(LinuxOptions, RenderOptionsAndWindowsSwitches) {
     LinuxOptions options;
     std::string error;
-    ASSERT_TRUE(Parse({"--render", "out.png", "--size", "640x480", "--frames", "30",
-                       "--clock-step", "16"},
-                      options, error));
+    ASSERT_TRUE(
+        Parse({"--render", "out.png", "--size", "640x480", "--frames", "30", "--clock-step", "16"},
+              options, error));
     EXPECT_EQ(options.action, LinuxOptions::Action::Render);
     EXPECT_EQ(options.pngPath, "out.png");
     EXPECT_EQ(options.width, 640);
@@ -30,6 +30,22 @@ TEST(LinuxOptions, RenderOptionsAndWindowsSwitches) {
     EXPECT_EQ(options.windowsTail, "/p 1234");
     ASSERT_TRUE(Parse({"--version"}, options, error));
     EXPECT_EQ(options.action, LinuxOptions::Action::Version);
+}
+
+TEST(LinuxOptions, DelayPacesEveryLiveModeAndDefaultsToSixtyFramesASecond) {
+    const std::pair<std::vector<std::string>, int> cases[] = {
+        {{}, 16667},
+        {{"-root", "-delay", "20000"}, 20000},
+        {{"/s", "--delay", "0"}, 0},
+        {{"-delay", "10000000", "/p", "7"}, 10000000},
+    };
+    for (const auto& [arguments, delay] : cases) {
+        LinuxOptions options;
+        std::string error;
+        ASSERT_TRUE(Parse(arguments, options, error)) << error;
+        EXPECT_EQ(options.delayMicroseconds, delay);
+        EXPECT_EQ(options.windowsTail.find("delay"), std::string::npos) << options.windowsTail;
+    }
 }
 
 TEST(LinuxOptions, BadOptionsAndValuesAreNamed) {
@@ -47,6 +63,11 @@ TEST(LinuxOptions, BadOptionsAndValuesAreNamed) {
         {{"--render", "a.png", "--clock-step", "-5"}, "--clock-step"},
         {{"--frames", "3"}, "--frames"},
         {{"--render", "a.png", "/s"}, "/s"},
+        {{"-delay"}, "-delay"},
+        {{"-delay", "-1"}, "-delay"},
+        {{"--delay", "10000001"}, "--delay"},
+        {{"-delay", "1x"}, "-delay"},
+        {{"--render", "a.png", "-delay", "0"}, "-delay"},
     };
     for (const auto& [arguments, named] : cases) {
         LinuxOptions options;

@@ -2,7 +2,8 @@
 # The Linux program from outside: a stepped render is the same image every time, options are
 # checked before anything starts, and the Windows switches keep their exit codes.
 set -u
-unset DISPLAY # all of this works without an X display
+display=${DISPLAY:-} # for -window without fonts; all the rest works without an X display
+unset DISPLAY
 epiphase=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -34,6 +35,34 @@ check "/s without a display exits 2" exit_code 2 /s
 check "/p without a display exits 2" exit_code 2 /p 1234
 check "no arguments (a window of its own) without a display exits 2" exit_code 2
 check "the missing display is named" grep -q "DISPLAY" "$work/err"
+
+# Fonts: DejaVu Sans Mono by name, else monospace, else the stock font; never a word about it.
+fonts() { # name, then a fontconfig configuration; renders a.png's frame under it
+    printf '<fontconfig>%s</fontconfig>\n' "$2" >"$work/$1.conf"
+    FONTCONFIG_FILE="$work/$1.conf" "$epiphase" --render "$work/$1.png" --size 320x200 \
+        --frames 40 --clock-step 16 2>"$work/$1.err" && [ ! -s "$work/$1.err" ]
+}
+dejavu='<dir>/usr/share/fonts/truetype/dejavu</dir><alias binding="strong"><family>monospace</family>
+        <prefer><family>DejaVu Sans</family></prefer></alias>' # as fonts-noto-mono makes it
+check "monospace another face" fonts other "$dejavu"
+check "no DejaVu Sans Mono" fonts sans \
+    "$dejavu<selectfont><rejectfont><glob>*Mono*</glob></rejectfont></selectfont>"
+check "no font at all" fonts none ""
+check "DejaVu Sans Mono whatever monospace is" cmp -s "$work/a.png" "$work/other.png"
+check "then monospace, then the stock font" bash -c "! cmp -s '$work/sans.png' '$work/a.png' &&
+    ! cmp -s '$work/sans.png' '$work/none.png' && ! cmp -s '$work/none.png' '$work/a.png'"
+if [ -n "$display" ]; then
+    FONTCONFIG_FILE="$work/none.conf" DISPLAY=$display "$epiphase" -window 2>"$work/window.err" &
+    window=$!
+    sleep 1
+    # q by XTEST alone: sent to a window that has gone, it can leave the key held down.
+    DISPLAY=$display timeout 10 xdotool search --sync --limit 1 --name '^Epiphase$' windowfocus \
+        --sync && DISPLAY=$display xdotool key q
+    timeout 10 tail -s 0.1 --pid="$window" -f /dev/null || kill -KILL "$window" # fails the check
+    wait "$window"
+    check "-window with no font at all runs silently; q ends it with 0" bash -c \
+        "[ $? -eq 0 ] && [ ! -s '$work/window.err' ]"
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -65,7 +65,7 @@ class Saver {
     int ExitCode(std::chrono::milliseconds within = 5000ms) {
         const auto deadline = std::chrono::steady_clock::now() + within;
         while (Running() && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(20ms);
+            std::this_thread::sleep_for(1ms);
         }
         if (!exited || !WIFEXITED(status)) {
             return -1000;
@@ -104,28 +104,50 @@ class X11Test : public ::testing::Test {
         return window;
     }
 
+    // What a window shows now, as far as it lies on the screen (only that can be read back).
+    XImage* Grab(Window window) {
+        XWindowAttributes attributes{};
+        if (!XGetWindowAttributes(display, window, &attributes)) {
+            return nullptr;
+        }
+        attributes.width = std::min(attributes.width, DisplayWidth(display, 0) - attributes.x);
+        attributes.height = std::min(attributes.height, DisplayHeight(display, 0) - attributes.y);
+        return XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
+                         static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    }
+
     // The distinct colours of a window's pixels now (a few thousand sampled).
     std::set<unsigned long> Colours(Window window) {
         std::set<unsigned long> colours;
-        XWindowAttributes attributes{};
-        if (!XGetWindowAttributes(display, window, &attributes)) {
-            return colours;
-        }
-        // Only what lies on the screen can be read back.
-        attributes.width = std::min(attributes.width, DisplayWidth(display, 0) - attributes.x);
-        attributes.height = std::min(attributes.height, DisplayHeight(display, 0) - attributes.y);
-        XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
-                                  static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
-        if (image == nullptr) {
-            return colours;
-        }
-        for (int y = 0; y < attributes.height; y += 3) {
-            for (int x = 0; x < attributes.width; x += 3) {
+        XImage* image = Grab(window);
+        for (int y = 0; image != nullptr && y < image->height; y += 3) {
+            for (int x = 0; x < image->width; x += 3) {
                 colours.insert(XGetPixel(image, x, y));
             }
         }
-        XDestroyImage(image);
+        if (image != nullptr) {
+            XDestroyImage(image);
+        }
         return colours;
+    }
+
+    // How often the window's picture changes within a time, looked at every 20 ms.
+    int Changes(Window window, std::chrono::milliseconds during) {
+        int changes = 0;
+        std::string before;
+        for (const auto end = std::chrono::steady_clock::now() + during;
+             std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(20ms)) {
+            XImage* image = Grab(window);
+            if (image == nullptr) {
+                continue;
+            }
+            std::string now(image->data, static_cast<std::size_t>(image->bytes_per_line) *
+                                             static_cast<std::size_t>(image->height));
+            XDestroyImage(image);
+            changes += !before.empty() && now != before ? 1 : 0;
+            before = std::move(now);
+        }
+        return changes;
     }
 
     // Waits until the window shows a drawing that changes: frames arrive.
@@ -140,6 +162,36 @@ class X11Test : public ::testing::Test {
             before = now;
         }
         return false;
+    }
+
+    Window Topmost() {
+        Window root = 0, parent = 0, *children = nullptr, top = 0;
+        unsigned count = 0;
+        XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+        for (unsigned i = 0; i < count; ++i) {
+            XWindowAttributes attributes{};
+            XGetWindowAttributes(display, children[i], &attributes);
+            top = attributes.map_state == IsViewable ? children[i] : top;
+        }
+        XFree(children);
+        return top;
+    }
+
+    // The program's window of its own (-window), once it appears.
+    Window OwnWindow() {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::this_thread::sleep_for(50ms);
+            FILE* found = popen("xdotool search --name '^Epiphase$' 2>/dev/null", "r");
+            unsigned long id = 0;
+            const bool read = found != nullptr && std::fscanf(found, "%lu", &id) == 1;
+            if (found != nullptr) {
+                pclose(found);
+            }
+            if (read) {
+                return id;
+            }
+        }
+        return 0;
     }
 
     // A top-level window that covers the whole screen, once one appears.
@@ -173,7 +225,9 @@ class X11Test : public ::testing::Test {
     Display* display = nullptr;
 };
 
-std::string Id(Window window) { return std::to_string(window); }
+std::string Id(Window window) {
+    return std::to_string(window);
+}
 
 } // namespace
 
@@ -208,17 +262,46 @@ TEST_F(X11Test, RootModeDrawsInTheWindowXscreensaverHandsOver) {
     EXPECT_EQ(saver.ExitCode(), 0);
 }
 
-TEST_F(X11Test, FullScreenEndsOnTravelBeyondFourPixelsAndOnAKey) {
-    Xdotool("mousemove 400 300");
-    {
-        Saver saver({"/s"});
+TEST_F(X11Test, DelayPacesFramesInEveryLiveMode) {
+    const Window given = MakeWindow(160, 120);
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"-window-id", Id(given)}, ""},
+        {{"/p", Id(given)}, ""},
+        {{"-root"}, "XSCREENSAVER_WINDOW=" + Id(given)},
+        {{"-window"}, ""},
+        {{"/s"}, ""},
+    };
+    for (const auto& [arguments, environment] : cases) {
+        std::vector<std::string> paced = arguments;
+        paced.insert(paced.end(), {"-delay", "400000"});
+        Saver saver(paced, {environment});
+        const Window window = arguments[0] == "-window" ? OwnWindow()
+                              : arguments[0] == "/s"    ? FullScreenWindow()
+                                                        : given;
+        ASSERT_TRUE(FramesArrive(window)) << arguments[0];
+        // 2.5 frames a second: in two seconds at most 5 new pictures, and one for the margin.
+        EXPECT_LE(Changes(window, 2000ms), 6) << arguments[0];
+        saver.Signal(SIGTERM);
+        EXPECT_EQ(saver.ExitCode(), 0) << arguments[0];
+    }
+}
+
+TEST_F(X11Test, FullScreenEndsOnTravelBeyondFourPixelsAndOnAKeyWhileWaitingForItsFrame) {
+    for (const char* delay : {"16667", "10000000"}) { // the default, and a frame every 10 s
+        Xdotool("mousemove 400 300");
+        Saver saver({"/s", "-delay", delay});
         const Window window = FullScreenWindow();
         ASSERT_NE(window, 0u);
-        ASSERT_TRUE(FramesArrive(window));
+        std::this_thread::sleep_for(300ms);
         Xdotool("mousemove 403 300");
         EXPECT_TRUE(saver.Running());
-        Xdotool("mousemove 405 300");
-        EXPECT_EQ(saver.ExitCode(), 0);
+        const auto moved = std::chrono::steady_clock::now();
+        ASSERT_EQ(std::system("xdotool mousemove 405 300"), 0);
+        EXPECT_EQ(saver.ExitCode(2000ms), 0) << delay;
+        std::printf("-delay %s: ended %lld ms after the 5-pixel move began\n", delay,
+                    static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                               std::chrono::steady_clock::now() - moved)
+                                               .count()));
     }
     Saver saver({"/s"});
     ASSERT_NE(FullScreenWindow(), 0u);
@@ -227,20 +310,33 @@ TEST_F(X11Test, FullScreenEndsOnTravelBeyondFourPixelsAndOnAKey) {
     EXPECT_EQ(saver.ExitCode(), 0);
 }
 
+TEST_F(X11Test, ASecondFullScreenSaverBringsTheFirstToTheFrontAndEnds) {
+    Saver first({"/s"});
+    const Window window = FullScreenWindow();
+    ASSERT_TRUE(FramesArrive(window)); // done starting, raising itself included
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    const Window cover =
+        XCreateWindow(display, DefaultRootWindow(display), 0, 0, 100, 100, 0, CopyFromParent,
+                      InputOutput, CopyFromParent, CWOverrideRedirect, &attributes);
+    XMapRaised(display, cover);
+    XSync(display, False);
+    ASSERT_EQ(Topmost(), cover);
+    const auto started = std::chrono::steady_clock::now();
+    Saver second({"/s"});
+    EXPECT_EQ(second.ExitCode(2000ms), 0);
+    std::printf("the second /s ended after %lld ms\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - started)
+                                           .count()));
+    EXPECT_EQ(Topmost(), window);
+    EXPECT_TRUE(first.Running());
+    XDestroyWindow(display, cover);
+}
+
 TEST_F(X11Test, OwnWindowEndsOnEscape) {
     Saver saver({"-window"});
-    Window window = 0;
-    for (int attempt = 0; attempt < 100 && window == 0; ++attempt) {
-        std::this_thread::sleep_for(50ms);
-        FILE* found = popen("xdotool search --name '^Epiphase$' 2>/dev/null", "r");
-        unsigned long id = 0;
-        if (found != nullptr && std::fscanf(found, "%lu", &id) == 1) {
-            window = id;
-        }
-        if (found != nullptr) {
-            pclose(found);
-        }
-    }
+    const Window window = OwnWindow();
     ASSERT_NE(window, 0u);
     EXPECT_TRUE(FramesArrive(window));
     Xdotool("mousemove --window " + Id(window) + " 50 50 key Escape");

@@ -15,7 +15,7 @@ lock:		False
 splash:		False
 fade:		False
 unfade:		False
-programs:	epiphase --root \n
+programs:	epiphase --root --delay 20000 \n
 CONFIG
 chmod -R a+rwX "$work"
 
@@ -27,7 +27,7 @@ as_user() {
         env HOME="$work/home" PATH="$work:/usr/bin:/bin" DISPLAY="$display" "$@"
     fi
 }
-exec 3< <(Xvfb -displayfd 1 -screen 0 800x600x24 -ac -nolisten tcp 2>/dev/null)
+exec 3< <(Xvfb -displayfd 1 -screen 0 800x600x24 -ac -noreset -nolisten tcp 2>/dev/null)
 read -r number <&3
 display=:$number
 cleanup() {

@@ -1,4 +1,3 @@
-#include "model/numerics.h"
 #include "model/phasor.h"
 #include "model/tests/random_probe.h"
 
@@ -8,49 +7,36 @@
 using random_probe::CountDraws;
 using random_probe::ForceDraw;
 
-TEST(Phasor, NewPhasorIsBlackUnitAndAtRest) {
-    const Phasor phasor;
-    for (double t : {0.0, 1.0, -123.25}) {
-        EXPECT_EQ(phasor.Evaluate(t).x, 1.0);
-        EXPECT_EQ(phasor.Evaluate(t).y, 0.0);
-    }
-    EXPECT_EQ(phasor.GetColor(), 0u);
-}
-
-TEST(Phasor, EvaluateUsesTheModelCircleConstant) {
+TEST(Phasor, ANewPhasorIsBlackUnitAndAtRestAndTurnsWithTheSaversCircleConstant) {
     Phasor phasor;
+    EXPECT_EQ(phasor.Evaluate(-123.25).x, 1.0);
+    EXPECT_EQ(phasor.Evaluate(-123.25).y, 0.0);
+    EXPECT_EQ(phasor.GetColor(), 0u);
     phasor.SetAmplitude(2.0);
     phasor.SetOmega(1.0);
-    const PhasorPoint tip = phasor.Evaluate(ModelHalfPi);
+    const PhasorPoint tip = phasor.Evaluate(1.570798268);
     // Through the run-time library as Evaluate goes, not the compiler's constant folding:
     // Windows' cos differs from the folded value in the last bit here.
     const volatile double angle = 1.570798268;
-    EXPECT_EQ(tip.x, 2.0 * std::cos(angle));
+    EXPECT_EQ(tip.x, 2.0 * std::cos(angle)); // about -3.9e-6, not 0: ModelPi is not pi
     EXPECT_EQ(tip.y, 2.0 * std::sin(angle));
-    EXPECT_NEAR(tip.x, -3.9e-6, 1e-7); // not 0: ModelPi is not pi
 }
 
-TEST(Phasor, RandomizeAmplitudeTakesOneDrawAndClampsOnlyTheLowBound) {
+// Amplitude: one draw, a negative low bound counts as 0, reversed bounds are accepted.
+// Omega: two draws, the first discarded.
+TEST(Phasor, RandomSettersDrawTheirRanges) {
     Phasor phasor;
-    ForceDraw(1, 32767);
-    EXPECT_EQ(CountDraws([&] { phasor.RandomizeAmplitude(-1.0, 3.0); }), 1);
-    EXPECT_EQ(phasor.GetAmplitude(), 3.0);
-    ForceDraw(1, 0);
-    phasor.RandomizeAmplitude(-1.0, 3.0);
-    EXPECT_EQ(phasor.GetAmplitude(), 0.0);
-    ForceDraw(1, 32767);
-    phasor.RandomizeAmplitude(2.0, 1.0); // reversed bounds are accepted
-    EXPECT_EQ(phasor.GetAmplitude(), 1.0);
-}
-
-TEST(Phasor, RandomizeOmegaDiscardsTheFirstOfTwoDraws) {
-    Phasor phasor;
-    ForceDraw(2, 32767);
-    EXPECT_EQ(CountDraws([&] { phasor.RandomizeOmega(-ModelPi, ModelPi); }), 2);
-    EXPECT_EQ(phasor.GetOmega(), ModelPi);
-    ForceDraw(2, 0);
-    phasor.RandomizeOmega(-ModelPi, ModelPi);
-    EXPECT_EQ(phasor.GetOmega(), -ModelPi);
+    for (const auto& [draw, low, high, amplitude] :
+         {std::tuple{32767, -1.0, 3.0, 3.0}, {0, -1.0, 3.0, 0.0}, {32767, 2.0, 1.0, 1.0}}) {
+        ForceDraw(1, draw);
+        EXPECT_EQ(CountDraws([&] { phasor.RandomizeAmplitude(low, high); }), 1);
+        EXPECT_EQ(phasor.GetAmplitude(), amplitude);
+    }
+    for (const auto& [draw, omega] : {std::pair{32767, 3.141596536}, {0, -3.141596536}}) {
+        ForceDraw(2, draw);
+        EXPECT_EQ(CountDraws([&] { phasor.RandomizeOmega(-3.141596536, 3.141596536); }), 2);
+        EXPECT_EQ(phasor.GetOmega(), omega);
+    }
 }
 
 TEST(Phasor, ColorKeepsTheLowEightBitsOfEachChannel) {

@@ -4,7 +4,13 @@
 
 #include <gtest/gtest.h>
 
+namespace {
+// Taken during static initialisation, before anything in this program draws.
+const std::uint32_t stateAtStart = RandomState();
+} // namespace
+
 TEST(RandomStream, StartsAtStateOneWithTheKnownSequence) {
+    EXPECT_EQ(stateAtStart, 1u);
     SetRandomState(1);
     for (std::int32_t expected : {41, 18467, 6334, 26500, 19169}) {
         EXPECT_EQ(NextRandom(), expected);
@@ -18,14 +24,10 @@ TEST(RandomStream, StartsAtStateOneWithTheKnownSequence) {
 }
 
 TEST(RandomStream, UnitRandomReachesBothEndsExactly) {
-    random_probe::ForceDraw(1, 0);
-    EXPECT_EQ(UnitRandom(), 0.0);
-    random_probe::ForceDraw(1, 32767);
-    EXPECT_EQ(UnitRandom(), 1.0);
-    random_probe::ForceDraw(1, 16384);
-    EXPECT_GT(UnitRandom(), 0.5);
-    random_probe::ForceDraw(1, 16383);
-    EXPECT_LT(UnitRandom(), 0.5);
+    for (const auto& [draw, unit] : {std::pair{0, 0.0}, {32767, 1.0}, {16384, 16384 / 32767.0}}) {
+        random_probe::ForceDraw(1, draw);
+        EXPECT_EQ(UnitRandom(), unit);
+    }
 }
 
 TEST(Clock, SteppedClockStandsAtZeroThenCountsFrames) {
@@ -37,4 +39,30 @@ TEST(Clock, SteppedClockStandsAtZeroThenCountsFrames) {
     const std::int32_t first = ElapsedMilliseconds();
     EXPECT_GE(first, 0);
     EXPECT_GE(ElapsedMilliseconds(), first);
+}
+
+namespace {
+std::int64_t firstCount = 0;
+std::int64_t secondCount = 0;
+std::int64_t FirstCounter() {
+    return firstCount;
+}
+std::int64_t SecondCounter() {
+    return secondCount;
+}
+} // namespace
+
+TEST(Clock, RealClockGoesOnFromWhereItStoodWithTheNamedCounterOnly) {
+    UseRealClock();
+    UseRealClockCounter(FirstCounter, 1000);
+    const std::int32_t start = ElapsedMilliseconds();
+    firstCount += 1234;
+    EXPECT_EQ(ElapsedMilliseconds(), start + 1234);
+    // A counter at the PC timer chip's rate, far from zero: no step back, then its own pace.
+    secondCount = 5'000'000'000;
+    UseRealClockCounter(SecondCounter, 3'579'545);
+    EXPECT_EQ(ElapsedMilliseconds(), start + 1234);
+    firstCount += 100'000;
+    secondCount += 3'579'545LL * 7;
+    EXPECT_EQ(ElapsedMilliseconds(), start + 8234);
 }

@@ -32,9 +32,16 @@ class Display {
     // An area (surface pixels) of a top-level window's surface is finished and can be shown.
     virtual void Present(HWND window, const Surface& surface, const RECT& area) = 0;
 
-    // Turns pending events into messages. With `wait`, blocks until at least one arrived;
-    // returns false when none ever can, so that a message loop does not wait forever.
+    // Turns pending events into messages. With `wait`, blocks until at least one arrived (or,
+    // on a paced display, until the next paint is due); returns false when none ever can, so
+    // that a message loop does not wait forever.
     virtual bool PumpEvents(bool wait) = 0;
+    // Whether a paint may begin now. A paced display holds paint back until the next frame's
+    // time; the others paint whenever asked.
+    virtual bool PaintDue() const { return true; }
+    // A top-level window of another program with this class and title (either null: any),
+    // stood for by a hidden window of ours that can be brought to the front; null if none.
+    virtual HWND FindOtherProgramWindow(const char*, const char*) { return nullptr; }
 };
 
 Display& CurrentDisplay();

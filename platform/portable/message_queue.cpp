@@ -80,7 +80,7 @@ bool Retrieve(LPMSG msg, HWND window, UINT low, UINT high, bool remove) {
         return true;
     }
     const MSG paint = MakeMessage(nullptr, WM_PAINT, 0, 0);
-    if (Matches(paint, nullptr, low, high)) {
+    if (Matches(paint, nullptr, low, high) && CurrentDisplay().PaintDue()) {
         for (HWND each : WindowsInPaintOrder()) {
             const Window& candidate = *FindWindowObject(each);
             if (candidate.hasUpdate && IsShowing(candidate) && (window == nullptr || each == window)) {

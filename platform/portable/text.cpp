@@ -1,35 +1,29 @@
 #include "platform/portable/text.h"
 
 #include "platform/portable/gdi.h"
-#include "platform/portable/user.h"
 #include "platform/portable/gdi_objects.h"
+#include "platform/portable/user.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-#include <array>
-#include <utility>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <string>
 #include <strings.h>
-#include <vector>
+#include <utility>
 
 namespace portable {
 
 namespace {
 
+// FreeType once per process; null when it cannot start.
 FT_Library Library() {
     static const FT_Library library = [] {
         FT_Library created = nullptr;
-        if (FT_Init_FreeType(&created) != 0) {
-            std::fprintf(stderr, "epiphase: FreeType cannot start\n");
-            std::abort();
-        }
-        return created;
+        return FT_Init_FreeType(&created) == 0 ? created : nullptr;
     }();
     return library;
 }
@@ -39,104 +33,97 @@ struct FontFile {
     int index = 0;
 };
 
-// fontconfig's choice for a family; a family that is not installed falls back to monospace.
-FontFile Locate(const std::string& family) {
-    FcInit();
-    for (const char* wanted : {family.c_str(), "monospace"}) {
-        FcPattern* pattern = FcPatternCreate();
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(wanted));
-        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
-        FcResult result = FcResultNoMatch;
-        FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-        FcPatternDestroy(pattern);
-        if (match == nullptr) {
-            continue;
-        }
-        FcChar8* matchedFamily = nullptr;
-        FcChar8* file = nullptr;
-        int index = 0;
-        FcPatternGetString(match, FC_FAMILY, 0, &matchedFamily);
-        FcPatternGetString(match, FC_FILE, 0, &file);
-        FcPatternGetInteger(match, FC_INDEX, 0, &index);
-        const bool exact = matchedFamily != nullptr &&
-                           strcasecmp(reinterpret_cast<const char*>(matchedFamily), wanted) == 0;
-        FontFile found{file ? reinterpret_cast<const char*>(file) : "", index};
-        FcPatternDestroy(match);
-        if (!found.path.empty() && (exact || std::strcmp(wanted, "monospace") == 0)) {
-            return found;
-        }
+// fontconfig's choice for a family: only a face of that very family, unless any will do.
+std::optional<FontFile> Locate(const char* family, bool anyFamily) {
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (match == nullptr) {
+        return std::nullopt;
     }
-    std::fprintf(stderr, "epiphase: no font is installed (fonts-dejavu-core provides one)\n");
-    std::abort();
+    FcChar8* matchedFamily = nullptr;
+    FcChar8* file = nullptr;
+    int index = 0;
+    FcPatternGetString(match, FC_FAMILY, 0, &matchedFamily);
+    FcPatternGetString(match, FC_FILE, 0, &file);
+    FcPatternGetInteger(match, FC_INDEX, 0, &index);
+    const bool wanted =
+        anyFamily || (matchedFamily != nullptr &&
+                      strcasecmp(reinterpret_cast<const char*>(matchedFamily), family) == 0);
+    std::optional<FontFile> found;
+    if (wanted && file != nullptr) {
+        found = FontFile{reinterpret_cast<const char*>(file), index};
+    }
+    FcPatternDestroy(match);
+    return found;
 }
 
-} // namespace
-
-class FontFace {
-  public:
-    FontFace(const FontFile& file, int pixelHeight) {
-        if (FT_New_Face(Library(), file.path.c_str(), file.index, &face) != 0 ||
-            FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelHeight)) != 0) {
-            std::fprintf(stderr, "epiphase: cannot load font %s\n", file.path.c_str());
-            std::abort();
-        }
-        ascent = static_cast<int>((face->size->metrics.ascender + 63) >> 6);
-        descent = static_cast<int>((-face->size->metrics.descender + 63) >> 6);
-        for (int code = 0; code < 256; ++code) {
-            glyphs[code] = Render(static_cast<unsigned char>(code));
-        }
-    }
-    ~FontFace() { FT_Done_Face(face); }
-    FontFace(const FontFace&) = delete;
-    FontFace& operator=(const FontFace&) = delete;
-
-    struct Glyph {
-        int left = 0; // from the pen position to the first column
-        int top = 0;  // from the baseline up to the first row
-        int width = 0;
-        int rows = 0;
-        int advance = 0;
-        std::vector<bool> bits; // rows × width, set where the glyph has ink
-    };
-
-    const Glyph& GlyphOf(unsigned char code) const { return glyphs[code]; }
-    int Ascent() const { return ascent; }
-    int Height() const { return ascent + descent; }
-
-  private:
-    Glyph Render(unsigned char code) {
-        Glyph glyph;
-        // Latin-1: the bytes of an "A" string are the first 256 code points.
-        if (FT_Load_Char(face, code, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) !=
-            0) {
-            return glyph;
-        }
-        const FT_GlyphSlot slot = face->glyph;
-        const FT_Bitmap& bitmap = slot->bitmap;
-        glyph.left = slot->bitmap_left;
-        glyph.top = slot->bitmap_top;
-        glyph.width = static_cast<int>(bitmap.width);
-        glyph.rows = static_cast<int>(bitmap.rows);
-        glyph.advance = static_cast<int>(slot->advance.x >> 6);
-        glyph.bits.resize(static_cast<std::size_t>(glyph.width) * glyph.rows);
-        for (int row = 0; row < glyph.rows; ++row) {
-            const unsigned char* line = bitmap.buffer + row * bitmap.pitch;
-            for (int column = 0; column < glyph.width; ++column) {
-                glyph.bits[static_cast<std::size_t>(row) * glyph.width + column] =
-                    (line[column >> 3] & (0x80 >> (column & 7))) != 0;
-            }
-        }
+Glyph Render(FT_Face face, unsigned char code) {
+    Glyph glyph;
+    // Latin-1: the bytes of an "A" string are the first 256 code points.
+    if (FT_Load_Char(face, code, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) != 0) {
         return glyph;
     }
+    const FT_GlyphSlot slot = face->glyph;
+    const FT_Bitmap& bitmap = slot->bitmap;
+    glyph.left = slot->bitmap_left;
+    glyph.top = slot->bitmap_top;
+    glyph.width = static_cast<int>(bitmap.width);
+    glyph.rows = static_cast<int>(bitmap.rows);
+    glyph.advance = static_cast<int>(slot->advance.x >> 6);
+    glyph.bits.resize(static_cast<std::size_t>(glyph.width) * glyph.rows);
+    for (int row = 0; row < glyph.rows; ++row) {
+        const unsigned char* line = bitmap.buffer + row * bitmap.pitch;
+        for (int column = 0; column < glyph.width; ++column) {
+            glyph.bits[static_cast<std::size_t>(row) * glyph.width + column] =
+                (line[column >> 3] & (0x80 >> (column & 7))) != 0;
+        }
+    }
+    return glyph;
+}
 
+// The font file rasterised at a pixel height; null when FreeType cannot read it.
+std::shared_ptr<const FontFace> Rasterise(const FontFile& file, int pixelHeight) {
     FT_Face face = nullptr;
-    int ascent = 0;
-    int descent = 0;
-    std::array<Glyph, 256> glyphs;
-};
+    if (Library() == nullptr || FT_New_Face(Library(), file.path.c_str(), file.index, &face) != 0) {
+        return nullptr;
+    }
+    std::shared_ptr<FontFace> rasterised;
+    if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelHeight)) == 0) {
+        rasterised = std::make_shared<FontFace>();
+        rasterised->ascent = static_cast<int>((face->size->metrics.ascender + 63) >> 6);
+        rasterised->descent = static_cast<int>((-face->size->metrics.descender + 63) >> 6);
+        for (int code = 0; code < 256; ++code) {
+            rasterised->glyphs[code] = Render(face, static_cast<unsigned char>(code));
+        }
+    }
+    FT_Done_Face(face);
+    return rasterised;
+}
 
-namespace {
+// A named face from fonts-dejavu-core, which the install step brings, so that the text looks
+// the same whichever other fonts a machine has; "monospace" alone differs from one to another.
+constexpr const char* PreferredFamily = "DejaVu Sans Mono";
+
+std::shared_ptr<const FontFace> Load(const std::string& family, int pixelHeight) {
+    if (strcasecmp(family.c_str(), StockFontFamily) == 0) {
+        return StockBitmapFace();
+    }
+    const std::pair<const char*, bool> candidates[] = {
+        {family.c_str(), false}, {PreferredFamily, false}, {"monospace", true}};
+    for (const auto& [wanted, anyFamily] : candidates) {
+        if (const std::optional<FontFile> file = Locate(wanted, anyFamily)) {
+            if (std::shared_ptr<const FontFace> face = Rasterise(*file, pixelHeight)) {
+                return face;
+            }
+        }
+    }
+    return StockBitmapFace();
+}
 
 constexpr int DefaultPixelHeight = 16;
 
@@ -144,7 +131,7 @@ std::shared_ptr<const FontFace> FaceFor(const std::string& family, int pixelHeig
     static std::map<std::pair<std::string, int>, std::shared_ptr<const FontFace>> faces;
     auto& face = faces[{family, pixelHeight}];
     if (!face) {
-        face = std::make_shared<const FontFace>(Locate(family), pixelHeight);
+        face = Load(family, pixelHeight);
     }
     return face;
 }
@@ -152,20 +139,21 @@ std::shared_ptr<const FontFace> FaceFor(const std::string& family, int pixelHeig
 } // namespace
 
 std::shared_ptr<const FontFace> FindFontFace(const LOGFONTA& description) {
-    const std::string family(description.lfFaceName,
-                             strnlen(description.lfFaceName, LF_FACESIZE));
+    const std::string family(description.lfFaceName, strnlen(description.lfFaceName, LF_FACESIZE));
     // Negative heights ask for the character height; positive ones for the cell height,
     // approximated here by the character height.
     const LONG height = description.lfHeight < 0 ? -description.lfHeight : description.lfHeight;
-    return FaceFor(family.empty() ? "monospace" : family,
+    return FaceFor(family.empty() ? PreferredFamily : family,
                    height == 0 ? DefaultPixelHeight : static_cast<int>(height));
 }
 
 std::shared_ptr<const FontFace> DefaultFontFace() {
-    return FaceFor("monospace", DefaultPixelHeight);
+    return FaceFor(PreferredFamily, DefaultPixelHeight);
 }
 
-int LineHeight(const FontFace& face) { return face.Height(); }
+int LineHeight(const FontFace& face) {
+    return face.ascent + face.descent;
+}
 
 void DrawTextLine(const FontFace& face, const RasterTarget& target, std::string_view line, int x,
                   int y, const RECT& clip, COLORREF color) {
@@ -173,11 +161,10 @@ void DrawTextLine(const FontFace& face, const RasterTarget& target, std::string_
         return;
     }
     RasterTarget clipped = target;
-    clipped.clip = IntersectRects(target.clip, {clip.left + target.offset.x,
-                                                clip.top + target.offset.y,
-                                                clip.right + target.offset.x,
-                                                clip.bottom + target.offset.y});
-    const int baseline = y + face.Ascent();
+    clipped.clip =
+        IntersectRects(target.clip, {clip.left + target.offset.x, clip.top + target.offset.y,
+                                     clip.right + target.offset.x, clip.bottom + target.offset.y});
+    const int baseline = y + face.ascent;
     int pen = x;
     bool underlineNext = false;
     for (std::size_t i = 0; i < line.size(); ++i) {
@@ -192,7 +179,7 @@ void DrawTextLine(const FontFace& face, const RasterTarget& target, std::string_
                 break;
             }
         }
-        const FontFace::Glyph& glyph = face.GlyphOf(static_cast<unsigned char>(line[i]));
+        const Glyph& glyph = face.glyphs[static_cast<unsigned char>(line[i])];
         for (int row = 0; row < glyph.rows; ++row) {
             for (int column = 0; column < glyph.width; ++column) {
                 if (glyph.bits[static_cast<std::size_t>(row) * glyph.width + column]) {
@@ -239,7 +226,8 @@ int DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT) {
         return 0;
     }
     const FontFace& face = *font->face;
-    const std::string_view all(text, length < 0 ? std::strlen(text) : static_cast<std::size_t>(length));
+    const std::string_view all(text,
+                               length < 0 ? std::strlen(text) : static_cast<std::size_t>(length));
     const RasterTarget target = TargetOf(*context);
     const int lineHeight = LineHeight(face);
     const RECT clip{rect->left - context->origin.x, rect->top - context->origin.y,

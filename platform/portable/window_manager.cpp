@@ -372,7 +372,8 @@ HWND FindWindowA(LPCSTR className, LPCSTR title) {
             return top;
         }
     }
-    return nullptr;
+    // As on Windows, the search reaches the top-level windows of every program on the display.
+    return CurrentDisplay().FindOtherProgramWindow(className, title);
 }
 
 BOOL GetClientRect(HWND handle, LPRECT rect) {

@@ -17,9 +17,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <map>
 #include <poll.h>
+#include <strings.h>
 #include <unistd.h>
 
 namespace portable {
@@ -107,6 +109,9 @@ struct X11Display::State {
     Atom protocols = 0;
     Atom deleteWindow = 0;
     std::map<HWND, Mirror> mirrors;
+    std::map<HWND, ::Window> others; // other programs' windows found by class and title
+    std::chrono::microseconds frameInterval{0};
+    std::chrono::steady_clock::time_point nextPaint{};
 
     HWND WindowOf(::Window window) const {
         for (const auto& [handle, mirror] : mirrors) {
@@ -450,6 +455,9 @@ void X11Display::WindowShown(HWND handle, const RECT& rect) {
         static_cast<unsigned>(std::max<LONG>(rect.bottom - rect.top, 1)), 0, CopyFromParent,
         InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel | CWEventMask, &attributes);
     XStoreName(state->x, mirror.window, window->title.c_str());
+    // The class is what another program's search (and a window manager) knows it by.
+    XClassHint names{program_invocation_short_name, const_cast<char*>(window->className.c_str())};
+    XSetClassHint(state->x, mirror.window, &names);
     XSetWMProtocols(state->x, mirror.window, &state->deleteWindow, 1);
     if (state->cursorHidden) {
         XDefineCursor(state->x, mirror.window, state->blank);
@@ -488,6 +496,11 @@ void X11Display::BeforeDrawing(HWND handle) {
 }
 
 void X11Display::WindowRaised(HWND handle) {
+    if (const auto other = state->others.find(handle); other != state->others.end()) {
+        XRaiseWindow(state->x, other->second);
+        XSync(state->x, False); // done before this program, a second saver say, ends
+        return;
+    }
     const auto found = state->mirrors.find(handle);
     if (found != state->mirrors.end() && !found->second.foreign && found->second.window != 0) {
         XRaiseWindow(state->x, found->second.window);
@@ -553,8 +566,14 @@ void X11Display::Present(HWND handle, const Surface& surface, const RECT& painte
 
 bool X11Display::PumpEvents(bool wait) {
     if (wait && XPending(state->x) == 0 && !signalled) {
+        // Until an event arrives or, when a paint is held back, its time comes.
+        const auto left = state->nextPaint - std::chrono::steady_clock::now();
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(left);
+        const timespec until{
+            seconds.count(),
+            std::chrono::duration_cast<std::chrono::nanoseconds>(left - seconds).count()};
         pollfd sources[2] = {{ConnectionNumber(state->x), POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
-        poll(sources, wakePipe[0] >= 0 ? 2 : 1, -1);
+        ppoll(sources, wakePipe[0] >= 0 ? 2 : 1, left > left.zero() ? &until : nullptr, nullptr);
     }
     while (XPending(state->x) > 0) {
         XEvent event;
@@ -572,13 +591,24 @@ bool X11Display::PumpEvents(bool wait) {
     return true;
 }
 
-HWND X11Display::AdoptForeignWindow(unsigned long xWindow) {
-    XWindowAttributes attributes{};
-    failedWindow = 0;
-    if (XGetWindowAttributes(state->x, xWindow, &attributes) == 0 || failedWindow == xWindow) {
-        failedWindow = 0;
-        return nullptr;
-    }
+void X11Display::PaintBegins(HWND) {
+    // On a steady cadence, so that waking late now and then does not slow the rate; a paint
+    // that comes later than a whole interval starts the cadence afresh.
+    const auto now = std::chrono::steady_clock::now();
+    const bool onCadence = now - state->nextPaint < state->frameInterval;
+    state->nextPaint = (onCadence ? state->nextPaint : now) + state->frameInterval;
+}
+
+bool X11Display::PaintDue() const {
+    return std::chrono::steady_clock::now() >= state->nextPaint;
+}
+
+void X11Display::PaceFrames(std::chrono::microseconds interval) {
+    state->frameInterval = interval;
+}
+
+// A hidden top-level window of ours that stands for an X window of another program.
+HWND X11Display::StandIn(int width, int height) {
     static const bool registered = [] {
         WNDCLASSA foreignClass{};
         foreignClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam,
@@ -596,9 +626,18 @@ HWND X11Display::AdoptForeignWindow(unsigned long xWindow) {
         return RegisterClassA(&foreignClass) != 0;
     }();
     (void)registered;
-    const HWND handle = CreateWindowExA(0, "EpiphaseForeignWindow", "", WS_POPUP, 0, 0,
-                                        attributes.width, attributes.height, nullptr, nullptr,
-                                        nullptr, nullptr);
+    return CreateWindowExA(0, "EpiphaseForeignWindow", "", WS_POPUP, 0, 0, width, height, nullptr,
+                           nullptr, nullptr, nullptr);
+}
+
+HWND X11Display::AdoptForeignWindow(unsigned long xWindow) {
+    XWindowAttributes attributes{};
+    failedWindow = 0;
+    if (XGetWindowAttributes(state->x, xWindow, &attributes) == 0 || failedWindow == xWindow) {
+        failedWindow = 0;
+        return nullptr;
+    }
+    const HWND handle = StandIn(attributes.width, attributes.height);
     if (handle == nullptr) {
         return nullptr;
     }
@@ -608,6 +647,39 @@ HWND X11Display::AdoptForeignWindow(unsigned long xWindow) {
     mirror.foreign = true;
     XSelectInput(state->x, xWindow, StructureNotifyMask | ExposureMask);
     ShowWindow(handle, SW_SHOW);
+    return handle;
+}
+
+HWND X11Display::FindOtherProgramWindow(const char* className, const char* title) {
+    // Override-redirect windows, full-screen savers among them, are always the root's children.
+    ::Window rootReturn = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(state->x, state->root, &rootReturn, &parent, &children, &count) == 0) {
+        return nullptr;
+    }
+    ::Window found = 0;
+    for (unsigned i = count; i-- > 0 && found == 0;) { // the topmost first, as Windows searches
+        if (state->WindowOf(children[i]) != nullptr) {
+            continue; // ours, and already searched
+        }
+        XClassHint names{};
+        char* name = nullptr;
+        const bool hasClass = XGetClassHint(state->x, children[i], &names) != 0;
+        const bool hasName = XFetchName(state->x, children[i], &name) != 0;
+        if ((className == nullptr ||
+             (hasClass && names.res_class && strcasecmp(names.res_class, className) == 0)) &&
+            (title == nullptr || (hasName && name && std::strcmp(name, title) == 0))) {
+            found = children[i];
+        }
+        XFree(names.res_name);
+        XFree(names.res_class);
+        XFree(name);
+    }
+    XFree(children);
+    const HWND handle = found != 0 ? StandIn(0, 0) : nullptr;
+    if (handle != nullptr) {
+        state->others[handle] = found;
+    }
     return handle;
 }
 

@@ -6,6 +6,7 @@
 
 #include "platform/portable/display.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -25,10 +26,16 @@ class X11Display final : public Display {
     void WindowShown(HWND window, const RECT& screenRect) override;
     void WindowRaised(HWND window) override;
     void WindowGone(HWND window) override;
-    void PaintBegins(HWND) override {}
+    void PaintBegins(HWND window) override;
     void BeforeDrawing(HWND window) override;
     void Present(HWND window, const Surface& surface, const RECT& area) override;
     bool PumpEvents(bool wait) override;
+    bool PaintDue() const override;
+    HWND FindOtherProgramWindow(const char* className, const char* title) override;
+
+    // Each paint begins at least `interval` after the previous one began; zero paints as fast
+    // as asked. Waiting for that time still takes input at once.
+    void PaceFrames(std::chrono::microseconds interval);
 
     // A visible top-level window standing for an X window of another program (-window-id,
     // -root): it takes that window's size and follows it, and its children are drawn there.
@@ -43,6 +50,7 @@ class X11Display final : public Display {
 
   private:
     explicit X11Display(std::unique_ptr<State> state);
+    static HWND StandIn(int width, int height);
     std::unique_ptr<State> state;
 };
 

@@ -1,0 +1,39 @@
+# The Debian package (cpack -G DEB in the native tree): the program where Debian's xscreensaver
+# looks for its hacks, its description, the manual page, the copyright file and the changelog.
+
+# Debian wants manual pages and changelogs compressed, without a timestamp inside.
+function(epiphase_gzip source output)
+    add_custom_command(OUTPUT ${output} COMMAND gzip -9nc ${source} > ${output}
+                       DEPENDS ${source} VERBATIM)
+endfunction()
+configure_file(debian/changelog.in changelog @ONLY)
+epiphase_gzip(${CMAKE_CURRENT_SOURCE_DIR}/epiphase.6 ${CMAKE_CURRENT_BINARY_DIR}/epiphase.6.gz)
+epiphase_gzip(${CMAKE_CURRENT_BINARY_DIR}/changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
+add_custom_target(compressed_docs ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/epiphase.6.gz
+                                              ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
+
+install(TARGETS epiphase RUNTIME DESTINATION libexec/xscreensaver)
+install(FILES epiphase.xml DESTINATION share/xscreensaver/config)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/epiphase.6.gz DESTINATION share/man/man6)
+install(FILES debian/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+        DESTINATION share/doc/epiphase)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME epiphase)
+set(CPACK_PACKAGE_CONTACT "The Epiphase authors <epiphase@example.org>")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # epiphase_<version>_<architecture>.deb
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_DEBIAN_PACKAGE_SECTION x11)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://example.org/epiphase)
+set(CPACK_DEBIAN_PACKAGE_ENHANCES xscreensaver)
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "screen saver of six drifting elliptical phasors
+Six elliptical rotating vectors, summed head to tail, drawn as a living figure
+that never settles: every quantity drifts under slow random modulation, the
+colours and the background fade between random targets, and every few
+thousand frames the whole figure starts afresh. A hack for xscreensaver, it
+also runs in a window of its own and renders frames to PNG files.")
+include(CPack)

@@ -1,0 +1,114 @@
+// Stand-ins for the system's password services, installed by the end-to-end harness as
+// PASSWORD.CPL and MPR.DLL. They record every load and call in DIR\record.txt and take the
+// verifier's answer from DIR\answer.txt, DIR being $EPIPHASE_SERVICES_DIR. With
+// $EPIPHASE_SAMPLE_OBJECTS set they also count the process's GDI objects and windows about once
+// a second (Wine's GetGuiResources answers 0 for every process).
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string Directory() {
+    char path[MAX_PATH] = "";
+    GetEnvironmentVariableA("EPIPHASE_SERVICES_DIR", path, MAX_PATH);
+    return path;
+}
+
+void Record(const std::string& line) {
+    const HANDLE file = CreateFileA((Directory() + "\\record.txt").c_str(), FILE_APPEND_DATA,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    const std::string text = line + "\n";
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+// The answer the harness has given for the dialog that is up, or -1 while it has given none.
+int Answer() {
+    const std::string path = Directory() + "\\answer.txt";
+    FILE* file = std::fopen(path.c_str(), "r");
+    if (file == nullptr) {
+        return -1;
+    }
+    const int answer = std::fgetc(file) == '1' ? 1 : 0;
+    std::fclose(file);
+    DeleteFileA(path.c_str());
+    return answer;
+}
+
+BOOL CALLBACK CountWindow(HWND window, LPARAM count) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId()) {
+        ++*reinterpret_cast<int*>(count);
+        EnumChildWindows(window, CountWindow, count);
+    }
+    return TRUE;
+}
+
+// Runs on the saver's thread as it takes each message, so between frames: what a frame creates
+// is gone again by then.
+LRESULT CALLBACK SampleObjects(int code, WPARAM wParam, LPARAM lParam) {
+    static DWORD last = GetTickCount();
+    if (GetTickCount() - last >= 1000) {
+        last = GetTickCount();
+        int objects = 0, windows = 0;
+        // Wine takes a handle's table index alone as the handle.
+        for (UINT_PTR index = 1; index < 0x10000; ++index) {
+            objects += GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0;
+        }
+        EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&windows));
+        Record("objects " + std::to_string(objects) + " " + std::to_string(windows));
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+} // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, void*) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        char path[MAX_PATH] = "";
+        GetModuleFileNameA(module, path, MAX_PATH);
+        Record(std::string("load ") + path);
+        if (GetEnvironmentVariableA("EPIPHASE_SAMPLE_OBJECTS", nullptr, 0) != 0) {
+            HMODULE pinned = nullptr; // the hook outlives the saver's FreeLibrary
+            GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN |
+                                   GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                               reinterpret_cast<const char*>(&SampleObjects), &pinned);
+            SetWindowsHookExA(WH_GETMESSAGE, SampleObjects, nullptr, GetCurrentThreadId());
+        }
+    }
+    return TRUE;
+}
+
+// A modal password dialog: the caller's messages keep flowing, the pointer shows, until the
+// harness answers.
+extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window) {
+    Record("verify " + std::to_string(reinterpret_cast<UINT_PTR>(window)) + " " +
+           std::to_string(GetTickCount()));
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    int answer = -1;
+    while ((answer = Answer()) < 0) { // one message at a time: the saver's paints never pause
+        MSG msg;
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        } else {
+            Sleep(10);
+        }
+    }
+    Record("answer " + std::to_string(answer) + " " + std::to_string(GetTickCount()));
+    return answer;
+}
+
+extern "C" __declspec(dllexport) DWORD WINAPI
+    PwdChangePasswordA(LPCSTR provider, HWND parent, DWORD flags, void* reserved) {
+    Record(std::string("change ") + provider + " " +
+           std::to_string(reinterpret_cast<UINT_PTR>(parent)) + " " + std::to_string(flags) + " " +
+           std::to_string(reinterpret_cast<UINT_PTR>(reserved)));
+    return 0;
+}

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The full-screen saver's load at 1920x1080 on Xvfb: frames per second reached and CPU time per
+# second of the saver and of the X server, with the default pacing and with -delay 0.
+#
+#   bench/pacing_bench.sh [BUILD-DIR] [SECONDS]
+set -euo pipefail
+build=${1:-build}
+seconds=${2:-10}
+work=$(mktemp -d)
+Xvfb -displayfd 5 -screen 0 1920x1080x24 -noreset -nolisten tcp 5>"$work/display" 2>/dev/null &
+server=$!
+trap 'kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
+while [ ! -s "$work/display" ]; do sleep 0.1; done
+export DISPLAY=:$(cat "$work/display")
+
+for delay in default 0; do
+    options=()
+    [ "$delay" = default ] || options=(-delay "$delay")
+    "$build/app/epiphase" /s "${options[@]}" &
+    saver=$!
+    echo "-delay $delay: $("$build/bench/pacing_probe" "$saver" "$server" "$seconds")"
+    kill "$saver"
+    wait "$saver" || true
+done
