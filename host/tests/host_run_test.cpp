@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -48,10 +49,10 @@ HIMC WINAPI FakeImmAssociateContext(HWND window, HIMC context) {
     return context == nullptr ? attachedBefore : nullptr;
 }
 
-std::vector<std::pair<UINT, WPARAM>> parentMessages;
+std::vector<std::tuple<UINT, WPARAM, LPARAM>> parentMessages;
 LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_HELP || message == WM_CONTEXTMENU) {
-        parentMessages.push_back({message, wParam});
+        parentMessages.push_back({message, wParam, lParam});
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -293,8 +294,8 @@ TEST_F(HostRun, PreviewLivesInItsParentIgnoresInputAndForwardsHelp) {
     EXPECT_EQ(result, 0);
     EXPECT_EQ(frames, 5);
     const auto asParameter = reinterpret_cast<WPARAM>(parent);
-    EXPECT_EQ(parentMessages, (std::vector<std::pair<UINT, WPARAM>>{
-                                  {WM_HELP, asParameter}, {WM_CONTEXTMENU, asParameter}}));
+    EXPECT_EQ(parentMessages, (std::vector<std::tuple<UINT, WPARAM, LPARAM>>{
+                                  {WM_HELP, asParameter, 77}, {WM_CONTEXTMENU, asParameter, 78}}));
 }
 
 TEST_F(HostRun, InputContextIsDetachedAndRestoredOnlyThroughAModuleLoadedAlready) {

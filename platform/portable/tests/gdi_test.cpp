@@ -1,5 +1,7 @@
 #include "platform/portable/tests/test_canvas.h"
 
+#include <vector>
+
 using Gdi = PortableTest;
 
 TEST_F(Gdi, FillRectIsHalfOpenAndClippedInDeviceCoordinates) {
@@ -11,6 +13,11 @@ TEST_F(Gdi, FillRectIsHalfOpenAndClippedInDeviceCoordinates) {
               (std::set<std::pair<int, int>>{{1, 1}, {2, 1}, {3, 1}, {1, 2}, {2, 2}, {3, 2}}));
     EXPECT_EQ(GetPixel(canvas.dc, 1, 1), RGB(10, 20, 30));
     EXPECT_EQ(canvas.Pixels().Row(1)[1], 0x000A141Eu); // DIB order: 0x00RRGGBB
+    canvas.Clear();
+    const RECT reversed{4, 3, 1, 1}; // mirrored: the far edges go in, the near ones out
+    FillRect(canvas.dc, &reversed, brush);
+    EXPECT_EQ(canvas.Lit(),
+              (std::set<std::pair<int, int>>{{2, 2}, {3, 2}, {4, 2}, {2, 3}, {3, 3}, {4, 3}}));
 
     // Clip rectangles narrow each other in device space; a later origin does not move them.
     canvas.Clear();
@@ -71,10 +78,11 @@ TEST_F(Gdi, LogicalDeviceConversionFollowsTheWindowOrigin) {
     SetWindowOrgEx(canvas.dc, 5, -7, nullptr);
     POINT points[2] = {{5, -7}, {9, 0}};
     LPtoDP(canvas.dc, points, 2);
-    EXPECT_EQ(points[0].x, 0);
-    EXPECT_EQ(points[1].y, 7);
+    EXPECT_EQ(std::vector<LONG>({points[0].x, points[0].y, points[1].x, points[1].y}),
+              std::vector<LONG>({0, 0, 4, 7}));
     DPtoLP(canvas.dc, points, 2);
-    EXPECT_EQ(points[1].x, 9);
+    EXPECT_EQ(std::vector<LONG>({points[0].x, points[0].y, points[1].x, points[1].y}),
+              std::vector<LONG>({5, -7, 9, 0}));
 }
 
 TEST_F(Gdi, StaleAndNullHandlesAreRefusedAndSelectedObjectsOutliveDeletion) {

@@ -22,10 +22,14 @@ TEST_F(Kernel, RegistryValuesAreCopiedOnlyWhenTheyFit) {
     EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
 }
 
-TEST_F(Kernel, TheSystemDirectoryAndTheFamilyAreThoseATestChooses) {
+TEST_F(Kernel, ModulesSearchBesideTheProgramFirstAndTheFamilyIsTheTestsChoice) {
     char directory[MAX_PATH];
     EXPECT_EQ(GetSystemDirectoryA(directory, MAX_PATH), std::strlen(portable::SystemDirectory));
     EXPECT_EQ(std::string(directory), portable::SystemDirectory);
+    portable::AddModule(std::string(directory) + "\\X.DLL", {}, false);
+    portable::AddModule("X.DLL", {}, false); // planted beside the program
+    EXPECT_NE(LoadLibraryA("X.DLL"), nullptr);
+    EXPECT_EQ(portable::ModuleLoadCount("X.DLL"), 1);
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
     ASSERT_TRUE(GetVersionExA(&version));

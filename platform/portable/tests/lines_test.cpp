@@ -83,9 +83,11 @@ TEST_F(Lines, KnownPixelsInBothDirectionsEndExcluded) {
     EXPECT_EQ(Draw(*canvas, 5, 5, 5, 2), (Pixels{{5, 5}, {5, 4}, {5, 3}}));
     EXPECT_EQ(Draw(*canvas, 1, 1, 4, 4), (Pixels{{1, 1}, {2, 2}, {3, 3}}));
     EXPECT_TRUE(Draw(*canvas, 3, 3, 3, 3).empty());
+    MoveToEx(canvas->dc, -10, -10, nullptr);
+    LineTo(canvas->dc, -5, -20); // nothing of it lies on the bitmap, yet the position moves
     POINT position;
     MoveToEx(canvas->dc, 0, 0, &position);
-    EXPECT_EQ(position.x, 3); // LineTo moves the position even when it draws nothing
+    EXPECT_EQ(std::make_pair(position.x, position.y), std::make_pair(LONG{-5}, LONG{-20}));
 }
 
 // Every line between points around and inside the bitmap, in all octants, on exact diagonals,

@@ -15,13 +15,13 @@ struct Record {
     bool operator==(const Record&) const = default;
 };
 std::vector<Record> records;
-std::function<void(HWND, UINT)> duringMessage; // lets a test act inside a handler
+std::function<void(HWND, UINT, LPARAM)> duringMessage; // lets a test act inside a handler
 LRESULT createAnswer = 0;
 
 LRESULT CALLBACK Recorder(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     records.push_back({window, message, wParam});
     if (duringMessage) {
-        duringMessage(window, message);
+        duringMessage(window, message, lParam);
     }
     return message == WM_CREATE ? createAnswer : DefWindowProcA(window, message, wParam, lParam);
 }
@@ -69,7 +69,8 @@ class Windows : public PortableTest {
     static std::vector<UINT> DrainUntilPaint() {
         std::vector<UINT> seen;
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message != WM_PAINT) {
+        while (seen.size() < 50 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) &&
+               msg.message != WM_PAINT) {
             seen.push_back(msg.message);
             DispatchMessageA(&msg);
         }
@@ -128,7 +129,8 @@ TEST_F(Windows, PostedThenQuitThenInputThenPaintParentsFirstAndOnlyWhenShowing) 
     PostMessageA(popup, WM_APP, 1, 0);
     PostQuitMessage(7);
     PostMessageA(popup, WM_APP, 2, 0);
-    MSG msg;
+    MSG msg; // the quit message waits while anything posted is pending
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
     std::vector<std::pair<UINT, WPARAM>> order;
     while (GetMessageA(&msg, nullptr, 0, 0)) {
         order.push_back({msg.message, msg.wParam});
@@ -141,7 +143,7 @@ TEST_F(Windows, PostedThenQuitThenInputThenPaintParentsFirstAndOnlyWhenShowing) 
     EXPECT_EQ(DrainUntilPaint(), (std::vector<UINT>{WM_MOUSEMOVE}));
     EXPECT_EQ(Messages(), (std::vector<UINT>{WM_SETCURSOR, WM_MOUSEMOVE}));
     std::vector<HWND> painted;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (painted.size() < 5 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         ASSERT_EQ(msg.message, WM_PAINT);
         painted.push_back(msg.hwnd);
         DispatchMessageA(&msg); // the default procedure paints and validates
@@ -192,7 +194,13 @@ TEST_F(Windows, ResizingRepaintsAllOfARedrawClassAndNamesIgnoreCase) {
         const HWND window = Popup(className);
         PAINTSTRUCT paint;
         EndPaint(window, (BeginPaint(window, &paint), &paint));
-        MoveWindow(window, 0, 0, 70, 50, TRUE);
+        LPARAM size = 0;
+        duringMessage = [&size](HWND, UINT message, LPARAM lParam) {
+            size = message == WM_SIZE ? lParam : size;
+        };
+        MoveWindow(window, 0, 0, 70, 40000, TRUE);
+        EXPECT_EQ(size, LPARAM{40000} << 16 | 70); // the whole 16 bits of each
+        duringMessage = nullptr;
         MSG msg;
         EXPECT_EQ(PeekMessageA(&msg, window, WM_PAINT, WM_PAINT, PM_NOREMOVE), className[0] == 'R');
         DestroyWindow(window);
@@ -208,7 +216,7 @@ TEST_F(Windows, SentMessagesRunAtOnceAndPeekTakesOnlyItsRange) {
     const HWND popup = Popup();
     DrainUntilPaint();
     records.clear();
-    duringMessage = [](HWND window, UINT message) {
+    duringMessage = [](HWND window, UINT message, LPARAM) {
         if (message == WM_APP) {
             SendMessageA(window, WM_APP + 1, 0, 0);
         }
