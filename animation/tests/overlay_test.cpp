@@ -27,10 +27,9 @@ TEST_F(Overlay, RateIntervalsCloseAfterMoreThanOneSecondFromTheWindowsCreationOn
     EXPECT_EQ(animation.rateMark, 11.001);
 }
 
-// A whole frame shows the two expected lines as the platform's own text output draws them: in
-// the dim complement of the background, in the overlay's font, the credit line 3 pixels above
-// the bottom from x = 3, the rate line (the measured rate, or calibrating) from (2, 3), each 10
-// pixels high up to x = 800; transparent, over the figure.
+// A whole frame shows both lines as the platform's own text output draws them: the overlay's
+// font, the dim complement of the background, the credit line from (3, bottom - 13), the rate
+// line (measured, or calibrating) from (2, 3), each 10 pixels high up to x = 800; transparent.
 TEST_F(Overlay, BothLinesAreTransparentDimComplementsOfTheBackgroundInTheirPlaces) {
     Create(1024, 768);
     Frame();
@@ -47,9 +46,8 @@ TEST_F(Overlay, BothLinesAreTransparentDimComplementsOfTheBackgroundInTheirPlace
     };
     for (const auto& [rate, text] : rateLines) {
         Canvas drawn(1024, 768), expected(1024, 768);
-        animation.background.red = {153, 153, 153}; // a fade that stands still
-        animation.background.green = {192, 192, 192};
-        animation.background.blue = {255, 255, 255};
+        // Halfway through a fade from white: the frame shows (153, 192, 255).
+        animation.background = {{51, 255, 0}, {129, 255, 0}, {255, 255, 0}, 100, 49};
         animation.frameRate = rate;
         SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(drawn.dc), 0);
         const HGDIOBJ previousFont = SelectObject(expected.dc, font);

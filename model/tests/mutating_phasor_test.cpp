@@ -18,8 +18,7 @@ void SetNowMilliseconds(std::int32_t ms) {
     SetClockFrame(ms);
 }
 
-// A phasor whose next Update falls due for nothing: no cycle ends, omega holds, no scramble,
-// no fade restart. Tests arm exactly the event they look at.
+// A phasor whose next Update falls due for nothing; tests arm exactly the event they look at.
 MutatingPhasor QuietPhasor(double omega = 0.0) {
     MutatingPhasor quiet;
     quiet.termCycles.fill({TwoPi / 1000.0, 0.0, 1000.0});

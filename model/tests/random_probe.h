@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <gtest/gtest.h>
 
-// Steers and observes the process-wide random stream from tests.
-namespace random_probe {
+namespace random_probe { // steers and observes the process-wide random stream from tests
 
 constexpr std::uint32_t Multiplier = 214013u;
 constexpr std::uint32_t Increment = 2531011u;
