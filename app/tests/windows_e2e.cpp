@@ -112,7 +112,7 @@ bool FramesChange(HWND window) {
     for (int attempt = 0; attempt < 50; ++attempt) {
         Pump(100);
         if (Shown(window) != first) {
-            return true;
+            return IsWindow(window) != FALSE;
         }
     }
     return false;
@@ -356,11 +356,11 @@ void PasswordGate() {
           "the saver draws on while the password dialog is up");
     Answer("0");
     WaitForRecord("answer", 1);
-    Pump(300);
+    Pump(1000);
     CURSORINFO cursor{};
     cursor.cbSize = sizeof cursor;
     GetCursorInfo(&cursor);
-    Check(run.ExitCode(0) == StillRunning && cursor.hCursor == nullptr && FramesChange(window),
+    Check(FramesChange(window) && run.ExitCode(0) == StillRunning && cursor.hCursor == nullptr,
           "a refused password keeps it running and drawing, the cursor hidden again");
     Key(VK_SPACE);
     WaitForRecord("verify", 2);
