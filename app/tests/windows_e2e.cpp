@@ -118,20 +118,6 @@ bool FramesChange(HWND window) {
     return false;
 }
 
-// True when the process uses at least a quarter of a second of processor time in a second.
-bool KeepsWorking(HANDLE process) {
-    const auto used = [process] {
-        FILETIME created, exited, kernel, user;
-        GetProcessTimes(process, &created, &exited, &kernel, &user);
-        return (static_cast<unsigned long long>(user.dwHighDateTime) << 32 | user.dwLowDateTime) +
-               (static_cast<unsigned long long>(kernel.dwHighDateTime) << 32 |
-                kernel.dwLowDateTime);
-    };
-    const unsigned long long before = used();
-    Pump(1000);
-    return used() - before >= 2500000; // 100 ns units
-}
-
 int passed = 0, failed = 0;
 void Check(bool condition, const char* what) {
     std::printf("%s: %s\n", condition ? "ok" : "FAILED", what);
@@ -218,13 +204,12 @@ void Preview() {
         RECT client{};
         GetClientRect(window, &client);
         Check(client.right == 152 && client.bottom == 112, "the preview fills its parent");
-        // Under Wine a saver inside another process's window is sent paint after paint, but
-        // does almost no work and nothing reaches the screen (inside a window of its own process
-        // the same saver draws ~950 frames a second); reported, not counted, until it can be
-        // checked against Windows itself.
-        std::printf("reported: the preview %s (Wine, window of another process)\n",
-                    KeepsWorking(run.process.hProcess) ? "keeps drawing"
-                                                       : "uses almost no processor time");
+        // This Wine never shows a child window that another process paints: a minimal pair of
+        // programs does the same (the child is sent paint after paint, its clip box is whole,
+        // nothing reaches the screen or its parent's DC). The in-process preview test in the
+        // Windows suite proves the drawing.
+        std::printf("reported: Wine shows no child window painted by another process; the "
+                    "preview's drawing is proven in-process\n");
         RECT rect{};
         GetWindowRect(window, &rect);
         SetCursorPos(rect.left + 10, rect.top + 10);
@@ -243,6 +228,23 @@ void Preview() {
     }
     DestroyWindow(dialog);
     Check(run.ExitCode() == 0, "destroying the parent ends the preview with 0");
+}
+
+// The icon and version record the installer and the file's properties show.
+void Resources() {
+    const HMODULE file = LoadLibraryExA(saver.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const bool icon =
+        FindResourceA(file, "ID_APP", MAKEINTRESOURCEA(14)) != nullptr; // RT_GROUP_ICON
+    FreeLibrary(file);
+    std::vector<char> record(GetFileVersionInfoSizeA(saver.c_str(), nullptr) + 1);
+    char* name = nullptr;
+    UINT length = 0;
+    const bool version =
+        GetFileVersionInfoA(saver.c_str(), 0, static_cast<DWORD>(record.size()), record.data()) &&
+        VerQueryValueA(record.data(), "\\StringFileInfo\\040904B0\\FileDescription",
+                       reinterpret_cast<void**>(&name), &length) &&
+        std::string(name) == "Epiphase";
+    Check(icon && version, "the .scr carries the icon ID_APP and the version record of Epiphase");
 }
 
 void Rejections() {
@@ -569,6 +571,7 @@ int main(int argc, char** argv) {
     });
     SecondFullScreen();
     Preview();
+    Resources();
     Rejections();
     PasswordScenarios();
     std::printf("%d passed, %d failed\n", passed, failed);
