@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the native tree (build/) and the 32-bit Windows tree
-# (build-win/), and runs every test: natively, then the Windows suites under Wine, then the
-# comparison of the stand-in's drawing with real GDI under Wine.
+# Installs what is missing, builds the native tree (build/) and the 32-bit and 64-bit Windows
+# trees (build-win/, build-win64/: each ships a screen saver), and runs every test: natively,
+# then the Windows suites under Wine, then the comparison of the stand-in's drawing with real GDI
+# under Wine.
 set -euo pipefail
 cd "$(dirname "$0")"
 jobs=$(nproc)
@@ -37,6 +38,8 @@ done
 
 cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 cmake --build build-win -j "$jobs"
+cmake -S . -B build-win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+cmake --build build-win64 -j "$jobs"
 
 source scripts/wine-env.sh build/wine-prefix
 if can_run_32bit_wine; then
@@ -47,8 +50,6 @@ else
     # Windows suites still run under Wine, built for 64-bit Windows.
     echo "NOTICE: this machine cannot execute 32-bit programs; the i686 Windows tests are" \
          "built but not run. Running the same suites as 64-bit Windows programs under Wine."
-    cmake -S . -B build-win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
-    cmake --build build-win64 -j "$jobs"
     windows_tree=build-win64
     wine_loader=/usr/lib/wine/wine64
 fi
