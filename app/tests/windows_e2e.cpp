@@ -328,8 +328,10 @@ std::string Number(HWND window) {
     return std::to_string(reinterpret_cast<UINT_PTR>(window));
 }
 
+// Presses a key once the saver is in front and drawing.
 HWND StartAndPress() {
     const HWND window = WaitForWindow(FullScreenSaver);
+    WaitForWindow([window] { return GetForegroundWindow() == window ? window : nullptr; });
     Pump(500);
     Key(VK_SPACE);
     return window;
