@@ -10,7 +10,6 @@
 #include "host/saver_host.h"
 #include "model/clock.h"
 #include "model/random.h"
-#include "platform/portable/controls.h"
 #include "platform/portable/tests/test_canvas.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +29,7 @@ class AnimationTest : public ::testing::Test {
         UseRealClock();
     }
 
-    // The application object again as static initialisation builds it, from the stream's start.
+    // The application object as static initialisation builds it, from the stream's start.
     void Rebuild() {
         if (IsWindow(window)) {
             DestroyWindow(window);
@@ -43,8 +42,8 @@ class AnimationTest : public ::testing::Test {
     // A window of the saver's class, as the framework makes it, with the application inside.
     void Create(int width, int height) {
         RegisterSaverClass();
-        window = CreateWindowExA(0, "WindowsScreenSaverClass", "Preview", WS_POPUP | WS_VISIBLE,
-                                 0, 0, width, height, nullptr, nullptr, nullptr, nullptr);
+        window = CreateWindowExA(0, "WindowsScreenSaverClass", "Preview", WS_POPUP | WS_VISIBLE, 0,
+                                 0, width, height, nullptr, nullptr, nullptr, nullptr);
     }
 
     // Dispatches messages until one paint, that is one frame, has been handled.
@@ -60,13 +59,13 @@ class AnimationTest : public ::testing::Test {
         ADD_FAILURE() << "no paint was pending";
     }
 
-    // A pixel of the client area as 0x00RRGGBB.
+    // A pixel of the client area as 0x00RRGGBB, and the background colour of the last frame.
     std::uint32_t Shown(int x, int y) const {
         return portable::CaptureClientArea(window).Row(y)[x] & 0xFFFFFFu;
     }
     std::uint32_t ShownBackground() const {
-        const BackgroundFade& fade = animation.background;
-        return fade.red.current << 16 | fade.green.current << 8 | fade.blue.current;
+        const BackgroundFade& f = animation.background;
+        return f.red.current << 16 | f.green.current << 8 | f.blue.current;
     }
 
     // 64-bit FNV-1a over the pixels shown outside the text rows.

@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -32,7 +31,7 @@ std::string DrawFrames(int width, int height, int frames, int step) {
     const HDC dc = CreateCompatibleDC(screen);
     const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     ReleaseDC(nullptr, screen);
-    const HGDIOBJ previous = SelectObject(dc, bitmap);
+    SelectObject(dc, bitmap); // all of it goes with the process
     for (int frame = 1; frame <= frames; ++frame) {
         SetClockFrame(frame);
         SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), 0);
@@ -45,48 +44,40 @@ std::string DrawFrames(int width, int height, int frames, int step) {
                        static_cast<char>(GetBValue(color))};
         }
     }
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    DestroyWindow(window);
     return pixels;
-}
-
-std::string Header(int width, int height) {
-    return "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     if ((argc != 6 && argc != 7) || (argc == 7 && std::string(argv[5]) != "--compare")) {
-        std::fprintf(
-            stderr,
-            "usage: frame_cases WIDTH HEIGHT FRAMES STEP (OUT.ppm | --compare RECORD.ppm)\n");
+        std::fprintf(stderr, "usage: frame_cases W H FRAMES STEP (OUT.ppm | --compare IN.ppm)\n");
         return 2;
     }
     const int width = std::atoi(argv[1]), height = std::atoi(argv[2]);
     const int frames = std::atoi(argv[3]), step = std::atoi(argv[4]);
+    const std::string header =
+        "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
     const std::string drawn = DrawFrames(width, height, frames, step);
     if (argc == 6) {
-        std::ofstream(argv[5], std::ios::binary) << Header(width, height) << drawn;
+        std::ofstream(argv[5], std::ios::binary) << header << drawn;
         return 0;
     }
     std::ifstream in(argv[6], std::ios::binary);
-    std::string recorded(Header(width, height).size() + drawn.size(), '\0');
+    std::string recorded(header.size() + drawn.size(), '\0');
     in.read(recorded.data(), static_cast<std::streamsize>(recorded.size()));
-    if (!in || in.peek() != EOF || recorded.rfind(Header(width, height), 0) != 0) {
+    if (!in || in.peek() != EOF || recorded.compare(0, header.size(), header) != 0) {
         std::fprintf(stderr, "frame_cases: %s is no %dx%d record\n", argv[6], width, height);
         return 1;
     }
-    recorded.erase(0, Header(width, height).size());
+    recorded.erase(0, header.size());
     long differing = 0, compared = 0;
     std::size_t first = 0;
     for (std::size_t at = 0; at < drawn.size(); at += 3) {
         if (!InTextRows(static_cast<int>(at / 3 / width), height)) {
             ++compared;
-            if (drawn.compare(at, 3, recorded, at, 3) != 0) {
-                first = differing++ == 0 ? at : first;
+            if (drawn.compare(at, 3, recorded, at, 3) != 0 && differing++ == 0) {
+                first = at;
             }
         }
     }
@@ -94,14 +85,13 @@ int main(int argc, char** argv) {
         "frame %d at %dx%d, clock step %d ms: %ld of %ld pixels differ outside the text rows\n",
         frames, width, height, step, differing, compared);
     if (differing != 0) {
-        const auto hex = [](const std::string& p, std::size_t at) {
-            return static_cast<unsigned>(static_cast<unsigned char>(p[at])) << 16 |
-                   static_cast<unsigned>(static_cast<unsigned char>(p[at + 1])) << 8 |
-                   static_cast<unsigned char>(p[at + 2]);
+        const auto byte = [](const std::string& pixels, std::size_t at) {
+            return static_cast<unsigned>(static_cast<unsigned char>(pixels[at]));
         };
-        std::printf("first at (%d, %d): drawn #%06X, recorded #%06X\n",
-                    static_cast<int>(first / 3 % width), static_cast<int>(first / 3 / width),
-                    hex(drawn, first), hex(recorded, first));
+        std::printf("first at (%d, %d): drawn #%02X%02X%02X, recorded #%02X%02X%02X\n",
+                    static_cast<int>(first / 3) % width, static_cast<int>(first / 3) / width,
+                    byte(drawn, first), byte(drawn, first + 1), byte(drawn, first + 2),
+                    byte(recorded, first), byte(recorded, first + 1), byte(recorded, first + 2));
     }
     return differing == 0 ? 0 : 1;
 }

@@ -1,19 +1,14 @@
 #include "animation/tests/animation_fixture.h"
 #include "host/saver_hooks.h"
 
+#include <tuple>
 #include <vector>
 
 using Routing = AnimationTest;
 
 namespace {
 
-struct Seen {
-    HWND window;
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    bool operator==(const Seen&) const = default;
-};
+using Seen = std::tuple<HWND, UINT, WPARAM, LPARAM>;
 std::vector<Seen> seen;
 WNDPROC replaceOnLastMessage = nullptr; // what `Previous` installs while handling WM_NCDESTROY
 
@@ -42,7 +37,6 @@ TEST_F(Routing, CreationRoutesTheWindowAndUnhandledMessagesReachThePreviousProce
     EXPECT_EQ(SendMessageA(window, WM_APP, 7, -9), 1234);
     EXPECT_EQ(SendMessageA(window, WM_KEYDOWN, 'Q', 3), 0);
     EXPECT_EQ(seen, (std::vector<Seen>{{window, WM_APP, 7, -9}, {window, WM_KEYDOWN, 'Q', 3}}));
-    animation.previousProcedure = SaverWindowProc;
 }
 
 // At the last message the previous procedure runs first; then the routing comes out, unless
@@ -67,8 +61,6 @@ TEST_F(Routing, LastMessageRemovesTheRoutingUnlessReplacedOrDefault) {
         EXPECT_EQ(animation.window, nullptr);
     }
     replaceOnLastMessage = nullptr;
-    animation.previousProcedure = SaverWindowProc;
-    SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&SaverWindowProc));
 }
 
 TEST_F(Routing, TheApplicationHooksAnswerAsTheFrameworkExpects) {

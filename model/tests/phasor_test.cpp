@@ -1,26 +1,10 @@
 #include "model/phasor.h"
 #include "model/tests/random_probe.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
 
 using random_probe::CountDraws;
 using random_probe::ForceDraw;
-
-TEST(Phasor, ANewPhasorIsBlackUnitAndAtRestAndTurnsWithTheSaversCircleConstant) {
-    Phasor phasor;
-    EXPECT_EQ(phasor.Evaluate(-123.25).x, 1.0);
-    EXPECT_EQ(phasor.Evaluate(-123.25).y, 0.0);
-    EXPECT_EQ(phasor.GetColor(), 0u);
-    phasor.SetAmplitude(2.0);
-    phasor.SetOmega(1.0);
-    const PhasorPoint tip = phasor.Evaluate(1.570798268);
-    // Through the run-time library as Evaluate goes, not the compiler's constant folding:
-    // Windows' cos differs from the folded value in the last bit here.
-    const volatile double angle = 1.570798268;
-    EXPECT_EQ(tip.x, 2.0 * std::cos(angle)); // about -3.9e-6, not 0: ModelPi is not pi
-    EXPECT_EQ(tip.y, 2.0 * std::sin(angle));
-}
 
 // Amplitude: one draw, a negative low bound counts as 0, reversed bounds are accepted.
 // Omega: two draws, the first discarded.

@@ -30,17 +30,6 @@ TEST(RandomStream, UnitRandomReachesBothEndsExactly) {
     }
 }
 
-TEST(Clock, SteppedClockStandsAtZeroThenCountsFrames) {
-    UseSteppedClock(16);
-    EXPECT_EQ(ElapsedMilliseconds(), 0);
-    SetClockFrame(3);
-    EXPECT_EQ(ElapsedMilliseconds(), 48);
-    UseRealClock();
-    const std::int32_t first = ElapsedMilliseconds();
-    EXPECT_GE(first, 0);
-    EXPECT_GE(ElapsedMilliseconds(), first);
-}
-
 namespace {
 std::int64_t firstCount = 0;
 std::int64_t secondCount = 0;

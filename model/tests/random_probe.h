@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 // Steers and observes the process-wide random stream from tests.
-
 namespace random_probe {
 
 constexpr std::uint32_t Multiplier = 214013u;
