@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the native tree (build/) and the 32-bit Windows tree
-# (build-win/), and runs every test: natively, then the Windows suites under Wine, then the
-# comparison of the stand-in's drawing with real GDI under Wine.
+# Installs what is missing, builds the native tree (build/) and the 32-bit and 64-bit Windows
+# trees (build-win/, build-win64/: each ships a screen saver), and runs every test: natively,
+# then the Windows suites under Wine, then the comparison of the stand-in's drawing with real GDI
+# under Wine.
 set -euo pipefail
 cd "$(dirname "$0")"
 jobs=$(nproc)
@@ -39,6 +40,8 @@ cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 cmake --build build-win -j "$jobs"
 # What the 32-bit screen saver imports and executes, and its arithmetic under qemu-i386.
 scripts/i686-checks.sh build-win build
+cmake -S . -B build-win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+cmake --build build-win64 -j "$jobs"
 
 source scripts/wine-env.sh build/wine-prefix
 if can_run_32bit_wine; then
@@ -49,8 +52,6 @@ else
     # Windows suites still run under Wine, built for 64-bit Windows.
     echo "NOTICE: this machine cannot execute 32-bit programs; the i686 Windows tests are" \
          "built but not run. Running the same suites as 64-bit Windows programs under Wine."
-    cmake -S . -B build-win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
-    cmake --build build-win64 -j "$jobs"
     windows_tree=build-win64
     wine_loader=/usr/lib/wine/wine64
 fi

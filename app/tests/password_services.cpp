@@ -1,12 +1,12 @@
 // Stand-ins for the system's password services, installed by the end-to-end harness as
 // PASSWORD.CPL and MPR.DLL. They record every load and call in DIR\record.txt and take the
 // verifier's answer from DIR\answer.txt, DIR being $EPIPHASE_SERVICES_DIR. With
-// $EPIPHASE_SAMPLE_OBJECTS set they also count the process's GDI objects and windows about once
-// a second (Wine's GetGuiResources answers 0 for every process).
+// $EPIPHASE_SAMPLE_OBJECTS set they also count the process's GDI objects and top-level windows
+// about once a second (Wine's GetGuiResources answers 0 for every process).
 
 #include <windows.h>
 
-#include <cstdio>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -18,35 +18,24 @@ std::string Directory() {
 }
 
 void Record(const std::string& line) {
-    const HANDLE file = CreateFileA((Directory() + "\\record.txt").c_str(), FILE_APPEND_DATA,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    const std::string text = line + "\n";
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
+    std::ofstream(Directory() + "\\record.txt", std::ios::app) << line << "\n";
 }
 
 // The answer the harness has given for the dialog that is up, or -1 while it has given none.
 int Answer() {
     const std::string path = Directory() + "\\answer.txt";
-    FILE* file = std::fopen(path.c_str(), "r");
-    if (file == nullptr) {
+    char answer = 0;
+    if (!(std::ifstream(path) >> answer)) {
         return -1;
     }
-    const int answer = std::fgetc(file) == '1' ? 1 : 0;
-    std::fclose(file);
     DeleteFileA(path.c_str());
-    return answer;
+    return answer == '1';
 }
 
 BOOL CALLBACK CountWindow(HWND window, LPARAM count) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    if (process == GetCurrentProcessId()) {
-        ++*reinterpret_cast<int*>(count);
-        EnumChildWindows(window, CountWindow, count);
-    }
+    *reinterpret_cast<int*>(count) += process == GetCurrentProcessId();
     return TRUE;
 }
 

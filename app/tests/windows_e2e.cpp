@@ -112,24 +112,10 @@ bool FramesChange(HWND window) {
     for (int attempt = 0; attempt < 50; ++attempt) {
         Pump(100);
         if (Shown(window) != first) {
-            return true;
+            return IsWindow(window) != FALSE;
         }
     }
     return false;
-}
-
-// True when the process uses at least a quarter of a second of processor time in a second.
-bool KeepsWorking(HANDLE process) {
-    const auto used = [process] {
-        FILETIME created, exited, kernel, user;
-        GetProcessTimes(process, &created, &exited, &kernel, &user);
-        return (static_cast<unsigned long long>(user.dwHighDateTime) << 32 | user.dwLowDateTime) +
-               (static_cast<unsigned long long>(kernel.dwHighDateTime) << 32 |
-                kernel.dwLowDateTime);
-    };
-    const unsigned long long before = used();
-    Pump(1000);
-    return used() - before >= 2500000; // 100 ns units
 }
 
 int passed = 0, failed = 0;
@@ -218,13 +204,12 @@ void Preview() {
         RECT client{};
         GetClientRect(window, &client);
         Check(client.right == 152 && client.bottom == 112, "the preview fills its parent");
-        // Under Wine a saver inside another process's window is sent paint after paint, but
-        // does almost no work and nothing reaches the screen (inside a window of its own process
-        // the same saver draws ~950 frames a second); reported, not counted, until it can be
-        // checked against Windows itself.
-        std::printf("reported: the preview %s (Wine, window of another process)\n",
-                    KeepsWorking(run.process.hProcess) ? "keeps drawing"
-                                                       : "uses almost no processor time");
+        // This Wine never shows a child window that another process paints: a minimal pair of
+        // programs does the same (the child is sent paint after paint, its clip box is whole,
+        // nothing reaches the screen or its parent's DC). The drawing is proven by the native
+        // preview tests and the frames compared with real GDI.
+        std::printf("reported: Wine shows no child window painted by another process (Wine's "
+                    "limitation: a minimal pair of programs behaves the same)\n");
         RECT rect{};
         GetWindowRect(window, &rect);
         SetCursorPos(rect.left + 10, rect.top + 10);
@@ -245,6 +230,23 @@ void Preview() {
     Check(run.ExitCode() == 0, "destroying the parent ends the preview with 0");
 }
 
+// The icon and version record the installer and the file's properties show.
+void Resources() {
+    const HMODULE file = LoadLibraryExA(saver.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const bool icon =
+        FindResourceA(file, "ID_APP", MAKEINTRESOURCEA(14)) != nullptr; // RT_GROUP_ICON
+    FreeLibrary(file);
+    std::vector<char> record(GetFileVersionInfoSizeA(saver.c_str(), nullptr) + 1);
+    char* name = nullptr;
+    UINT length = 0;
+    const bool version =
+        GetFileVersionInfoA(saver.c_str(), 0, static_cast<DWORD>(record.size()), record.data()) &&
+        VerQueryValueA(record.data(), "\\StringFileInfo\\040904B0\\FileDescription",
+                       reinterpret_cast<void**>(&name), &length) &&
+        std::string(name) == "Epiphase";
+    Check(icon && version, "the .scr carries the icon ID_APP and the version record of Epiphase");
+}
+
 void Rejections() {
     for (const char* arguments : {"/p 1234", "/p:1234", "/x", "/?", "/\ts", "/c", "", "/a 1234"}) {
         Run run(arguments);
@@ -260,71 +262,64 @@ void Rejections() {
 }
 
 // The Windows 9x family's password services, played by password_services.dll: it records each
-// load and call in record.txt and waits for answer.txt (in `services`) to end its dialog.
-std::string services, module;
+// load and call in record.txt and waits for answer.txt (both in `services`) to end its dialog.
+std::string services, module, directory; // directory: where the .scr is
+const std::string PasswordOn("\1\0\0\0", 4);
 
 std::string SystemFile(const char* name) {
     char path[MAX_PATH] = "";
     GetSystemDirectoryA(path, MAX_PATH);
     return std::string(path) + "\\" + name;
 }
-std::string BesideSaver(const char* name) {
-    return saver.substr(0, saver.find_last_of("\\/") + 1) + name;
+std::string Services(const char* name) {
+    return services + "\\" + name;
 }
 
-// Wine's settings for epiphase.scr alone; a null value removes the setting.
-void WineSetting(const char* key, const char* name, const char* value) {
+// A value under HKEY_CURRENT_USER; empty data removes it.
+void SetValue(const char* key, const char* name, DWORD type, const std::string& data) {
     HKEY handle = nullptr;
     RegCreateKeyA(HKEY_CURRENT_USER, key, &handle);
-    if (value != nullptr) {
-        RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                       static_cast<DWORD>(std::strlen(value) + 1));
-    } else {
+    if (data.empty()) {
         RegDeleteValueA(handle, name);
+    } else {
+        RegSetValueExA(handle, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                       static_cast<DWORD>(data.size()));
     }
     RegCloseKey(handle);
 }
+// Wine's settings for epiphase.scr alone.
 void Family9x(bool on) {
-    WineSetting("Software\\Wine\\AppDefaults\\epiphase.scr", "Version", on ? "win98" : nullptr);
+    SetValue("Software\\Wine\\AppDefaults\\epiphase.scr", "Version", REG_SZ,
+             on ? std::string("win98", 6) : "");
+}
+void Password(const std::string& data) {
+    SetValue("Control Panel\\Desktop", "ScreenSaveUsePassword",
+             data.size() == 4 ? REG_DWORD : REG_BINARY, data);
 }
 
-// The desktop's password setting; type 0 removes it.
-void PasswordSetting(DWORD type, const std::vector<BYTE>& data) {
-    HKEY key = nullptr;
-    RegCreateKeyA(HKEY_CURRENT_USER, "Control Panel\\Desktop", &key);
-    if (type != 0) {
-        RegSetValueExA(key, "ScreenSaveUsePassword", 0, type, data.data(),
-                       static_cast<DWORD>(data.size()));
-    } else {
-        RegDeleteValueA(key, "ScreenSaveUsePassword");
-    }
-    RegCloseKey(key);
-}
-
-// The rest of each recorded line that begins with `word`.
-std::vector<std::string> Recorded(const std::string& word) {
+// The rest of each recorded line that begins with `word`, once there are `atLeast` (8 s at most).
+std::vector<std::string> Recorded(const std::string& word, std::size_t atLeast = 0) {
     std::vector<std::string> found;
-    std::ifstream record(services + "\\record.txt");
-    for (std::string line; std::getline(record, line);) {
-        if (line.rfind(word + " ", 0) == 0) {
-            found.push_back(line.substr(word.size() + 1));
+    for (int attempt = 0; attempt < 400; ++attempt, Pump(20)) {
+        found.clear();
+        std::ifstream record(Services("record.txt"));
+        for (std::string line; std::getline(record, line);) {
+            if (line.rfind(word + " ", 0) == 0) {
+                found.push_back(line.substr(word.size() + 1));
+            }
+        }
+        if (found.size() >= atLeast) {
+            break;
         }
     }
     return found;
 }
-std::vector<std::string> WaitForRecord(const std::string& word, std::size_t count) {
-    for (int attempt = 0; attempt < 400 && Recorded(word).size() < count; ++attempt) {
-        Pump(20);
-    }
-    return Recorded(word);
-}
-// A new record, no answer pending.
-void Fresh() {
-    DeleteFileA((services + "\\record.txt").c_str());
-    DeleteFileA((services + "\\answer.txt").c_str());
+void Fresh() { // a new record, no answer pending
+    DeleteFileA(Services("record.txt").c_str());
+    DeleteFileA(Services("answer.txt").c_str());
 }
 void Answer(const char* answer) {
-    std::ofstream(services + "\\answer.txt") << answer;
+    std::ofstream(Services("answer.txt")) << answer;
 }
 unsigned long Tick(const std::string& recorded) {
     return std::stoul(recorded.substr(recorded.find(' ')));
@@ -333,21 +328,21 @@ std::string Number(HWND window) {
     return std::to_string(reinterpret_cast<UINT_PTR>(window));
 }
 
-// Starts /s and presses a key once it draws.
+// Presses a key once the saver is in front and drawing.
 HWND StartAndPress() {
     const HWND window = WaitForWindow(FullScreenSaver);
+    WaitForWindow([window] { return GetForegroundWindow() == window ? window : nullptr; });
     Pump(500);
     Key(VK_SPACE);
     return window;
 }
 
 void PasswordGate() {
-    PasswordSetting(REG_DWORD, {1, 0, 0, 0});
+    Password(PasswordOn);
     Fresh();
     Run run("/s");
     const HWND window = StartAndPress();
-    const std::vector<std::string> asked = WaitForRecord("verify", 1);
-    const std::vector<std::string> loaded = Recorded("load");
+    const std::vector<std::string> asked = Recorded("verify", 1), loaded = Recorded("load");
     Check(asked.size() == 1 && asked[0].rfind(Number(window) + " ", 0) == 0 && loaded.size() == 1 &&
               _stricmp(loaded[0].c_str(), SystemFile("PASSWORD.CPL").c_str()) == 0,
           "9x, password 1: input under /s asks VerifyScreenSavePwd of the system's PASSWORD.CPL "
@@ -355,21 +350,21 @@ void PasswordGate() {
     Check(FramesChange(window) && run.ExitCode(0) == StillRunning,
           "the saver draws on while the password dialog is up");
     Answer("0");
-    WaitForRecord("answer", 1);
-    Pump(300);
+    Recorded("answer", 1);
+    Pump(1000);
     CURSORINFO cursor{};
     cursor.cbSize = sizeof cursor;
     GetCursorInfo(&cursor);
-    Check(run.ExitCode(0) == StillRunning && cursor.hCursor == nullptr && FramesChange(window),
+    Check(FramesChange(window) && run.ExitCode(0) == StillRunning && cursor.hCursor == nullptr,
           "a refused password keeps it running and drawing, the cursor hidden again");
     Key(VK_SPACE);
-    WaitForRecord("verify", 2);
+    Recorded("verify", 2);
     Answer("0");
-    WaitForRecord("answer", 2);
+    Recorded("answer", 2);
     Key(VK_SPACE); // within 200 ms after the dialog ended, unless this machine is slow
     Pump(1000);
     Key(VK_SPACE);
-    const std::vector<std::string> asks = WaitForRecord("verify", 3);
+    const std::vector<std::string> asks = Recorded("verify", 3);
     Pump(500);
     Check(Recorded("verify").size() == 3 && Tick(asks[2]) - Tick(Recorded("answer")[1]) >= 200,
           "input within 200 ms after a dialog is ignored, later input asks again");
@@ -377,111 +372,113 @@ void PasswordGate() {
     Check(run.ExitCode() == 0, "an accepted password ends it with 0");
 }
 
-// Each case: the family, the setting, a PASSWORD.CPL beside the .scr instead of the system's.
-void PasswordSettings() {
-    struct Case {
-        const char* what;
-        bool family9x;
-        DWORD type;
-        std::vector<BYTE> data;
-        bool planted, asks;
-    };
-    for (const Case& c :
-         {Case{"9x, password 0: input ends /s with 0, PASSWORD.CPL never loaded",
-               true,
-               REG_DWORD,
-               {0, 0, 0, 0},
-               false,
-               false},
-          Case{"9x, password setting absent: the same", true, 0, {}, false, false},
-          Case{"9x, password stored as the single byte 1: required, and accepted ends with 0",
-               true,
-               REG_BINARY,
-               {1},
-               false,
-               true},
-          Case{"9x, password 1, PASSWORD.CPL only beside the .scr: never loaded, input ends /s",
-               true,
-               REG_DWORD,
-               {1, 0, 0, 0},
-               true,
-               false},
-          Case{"NT family, password 1: input ends /s with 0, no password module loaded",
-               false,
-               REG_DWORD,
-               {1, 0, 0, 0},
-               false,
-               false}}) {
-        Family9x(c.family9x);
-        PasswordSetting(c.type, c.data);
-        if (c.planted) {
-            MoveFileA(SystemFile("password.cpl").c_str(), (services + "\\password.cpl").c_str());
-            CopyFileA(module.c_str(), BesideSaver("PASSWORD.CPL").c_str(), FALSE);
-        }
-        Fresh();
-        Run run("/s");
-        StartAndPress();
-        if (c.asks) {
-            WaitForRecord("verify", 1);
-            Answer("1");
-        }
-        Check(run.ExitCode() == 0 && Recorded("verify").size() == c.asks &&
-                  Recorded("load").size() == c.asks,
-              c.what);
-        if (c.planted) {
-            DeleteFileA(BesideSaver("PASSWORD.CPL").c_str());
-            MoveFileA((services + "\\password.cpl").c_str(), SystemFile("password.cpl").c_str());
-        }
-    }
-    Family9x(true);
-}
-
-void ChangePassword() {
+// Each case: the family, the setting, a system module moved from the system directory to beside
+// the .scr, the command line (/s: a key is pressed, an accepted password if asked).
+void PasswordCases() {
     const HWND foreground = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
                                             nullptr, nullptr, nullptr, nullptr);
     const HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 60, 0, 50, 50,
                                        nullptr, nullptr, nullptr, nullptr);
-    SetForegroundWindow(foreground);
-    Pump(300);
     struct Case {
         const char* what;
-        bool family9x, mpr;
-        std::string arguments;
+        bool family9x;
+        std::string setting;
+        const char *missing, *arguments;
         DWORD exitCode;
+        bool asks;
         std::vector<std::string> changes;
     };
     const std::string named = "/a " + Number(other);
     for (const Case& c :
-         {Case{"9x: /a HWND calls PwdChangePasswordA(\"SCRSAVE\", HWND, 0, 0), exits with 0",
+         {Case{"9x, password 0: input ends /s with 0, PASSWORD.CPL never loaded",
                true,
-               true,
-               named,
+               std::string(4, '\0'),
+               nullptr,
+               "/s",
                0,
+               false,
+               {}},
+          Case{"9x, password setting absent: the same", true, "", nullptr, "/s", 0, false, {}},
+          Case{"9x, password stored as the single byte 1: required, and accepted ends with 0",
+               true,
+               "\1",
+               nullptr,
+               "/s",
+               0,
+               true,
+               {}},
+          Case{"9x, password 1, PASSWORD.CPL only beside the .scr: never loaded, input ends /s",
+               true,
+               PasswordOn,
+               "password.cpl",
+               "/s",
+               0,
+               false,
+               {}},
+          Case{"NT family, password 1: input ends /s with 0, no password module loaded",
+               false,
+               PasswordOn,
+               nullptr,
+               "/s",
+               0,
+               false,
+               {}},
+          Case{"9x: /a HWND calls PwdChangePasswordA(\"SCRSAVE\", HWND, 0, 0), exits with 0",
+               true,
+               "",
+               nullptr,
+               named.c_str(),
+               0,
+               false,
                {"SCRSAVE " + Number(other) + " 0 0"}},
           Case{"9x: /a with no such window passes the foreground window",
                true,
-               true,
+               "",
+               nullptr,
                "/a 1234",
                0,
+               false,
                {"SCRSAVE " + Number(foreground) + " 0 0"}},
-          Case{"9x: /a without MPR.DLL exits with 0", true, false, named, 0, {}},
+          Case{"9x: /a with MPR.DLL only beside the .scr exits with 0, never loads it",
+               true,
+               "",
+               "mpr.dll",
+               named.c_str(),
+               0,
+               false,
+               {}},
           Case{"NT family: /a exits with -1, MPR.DLL never loaded",
                false,
-               true,
-               named,
+               "",
+               nullptr,
+               named.c_str(),
                Rejected,
+               false,
                {}}}) {
         Family9x(c.family9x);
-        if (!c.mpr) {
-            MoveFileA(SystemFile("mpr.dll").c_str(), (services + "\\mpr.dll").c_str());
+        Password(c.setting);
+        if (c.missing != nullptr) {
+            MoveFileA(SystemFile(c.missing).c_str(), Services(c.missing).c_str());
+            CopyFileA(module.c_str(), (directory + c.missing).c_str(), FALSE);
         }
+        SetForegroundWindow(foreground);
+        Pump(300);
         Fresh();
         Run run(c.arguments);
-        Check(run.ExitCode() == c.exitCode && Recorded("change") == c.changes &&
-                  Recorded("load").size() == c.changes.size(),
+        if (c.arguments[1] == 's') {
+            StartAndPress();
+        }
+        if (c.asks) {
+            Recorded("verify", 1);
+            Answer("1");
+        }
+        Check(run.ExitCode() == c.exitCode && Recorded("verify").size() == c.asks &&
+                  Recorded("change") == c.changes &&
+                  Recorded("load").size() == c.asks + c.changes.size(),
               c.what);
-        if (!c.mpr) {
-            MoveFileA((services + "\\mpr.dll").c_str(), SystemFile("mpr.dll").c_str());
+        if (c.missing != nullptr) {
+            DeleteFileA((directory + c.missing).c_str());
+            MoveFileA(Services(c.missing).c_str(), SystemFile(c.missing).c_str());
         }
     }
     Family9x(true);
@@ -490,9 +487,10 @@ void ChangePassword() {
 }
 
 // A minute of /s: the GDI objects and windows of the saver's process, counted inside it by the
-// services module between frames, stay as they were after the first frame.
+// services module between frames (Wine's GetGuiResources answers 0), stay as after the first
+// frame.
 void ObjectCounts() {
-    PasswordSetting(REG_DWORD, {1, 0, 0, 0});
+    Password(PasswordOn);
     Fresh();
     SetEnvironmentVariableA("EPIPHASE_SAMPLE_OBJECTS", "1");
     Run run("/s");
@@ -500,29 +498,16 @@ void ObjectCounts() {
     WaitForWindow(FullScreenSaver);
     Pump(1500);
     const std::size_t first = Recorded("objects").size();
-    std::vector<DWORD> outside;
-    for (int second = 0; second < 60; ++second) {
-        Pump(1000);
-        outside.push_back(GetGuiResources(run.process.hProcess, GR_GDIOBJECTS) << 16 |
-                          GetGuiResources(run.process.hProcess, GR_USEROBJECTS));
-    }
+    Pump(60000);
     const std::vector<std::string> counts = Recorded("objects");
-    bool constant = counts.size() >= first + 50;
-    for (std::size_t i = first; constant && i < counts.size(); ++i) {
-        constant = counts[i] == counts[first];
-    }
-    Check(constant, ("/s for 60 s: GDI objects and windows constant after the first frame (" +
-                     (counts.empty() ? "none" : counts.back()) + ")")
-                        .c_str());
-    if (GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS) == 0) {
-        std::printf(
-            "reported: GetGuiResources answers 0 under this Wine; counted inside instead\n");
-    } else {
-        Check(std::count(outside.begin(), outside.end(), outside[0]) == 60,
-              "GetGuiResources: GDI and USER objects constant for 60 s");
-    }
+    Check(counts.size() >= first + 50 &&
+              std::count(counts.begin() + first, counts.end(), counts[first]) ==
+                  static_cast<long>(counts.size() - first),
+          ("/s for 60 s: GDI objects and windows constant after the first frame (" + counts.back() +
+           ")")
+              .c_str());
     Key(VK_SPACE);
-    WaitForRecord("verify", 1);
+    Recorded("verify", 1);
     Answer("1");
     Check(run.ExitCode() == 0, "the minute's run ends with 0 on an accepted password");
 }
@@ -535,22 +520,23 @@ void PasswordScenarios() {
     services = std::string(temp) + "epiphase-services";
     CreateDirectoryA(services.c_str(), nullptr);
     SetEnvironmentVariableA("EPIPHASE_SERVICES_DIR", services.c_str());
-    module = BesideSaver("password_services.dll");
-    MoveFileA(SystemFile("mpr.dll").c_str(), (services + "\\mpr.dll.wine").c_str());
+    directory = saver.substr(0, saver.find_last_of("\\/") + 1);
+    module = directory + "password_services.dll";
+    MoveFileA(SystemFile("mpr.dll").c_str(), Services("mpr.dll.wine").c_str());
     CopyFileA(module.c_str(), SystemFile("mpr.dll").c_str(), FALSE);
     CopyFileA(module.c_str(), SystemFile("password.cpl").c_str(), FALSE);
-    WineSetting("Software\\Wine\\AppDefaults\\epiphase.scr\\DllOverrides", "mpr", "native");
+    const char* const overrides = "Software\\Wine\\AppDefaults\\epiphase.scr\\DllOverrides";
+    SetValue(overrides, "mpr", REG_SZ, std::string("native", 7));
     Family9x(true);
     PasswordGate();
-    PasswordSettings();
-    ChangePassword();
+    PasswordCases();
     ObjectCounts();
     Family9x(false);
-    WineSetting("Software\\Wine\\AppDefaults\\epiphase.scr\\DllOverrides", "mpr", nullptr);
-    PasswordSetting(0, {});
+    SetValue(overrides, "mpr", REG_SZ, "");
+    Password("");
     DeleteFileA(SystemFile("password.cpl").c_str());
     DeleteFileA(SystemFile("mpr.dll").c_str());
-    MoveFileA((services + "\\mpr.dll.wine").c_str(), SystemFile("mpr.dll").c_str());
+    MoveFileA(Services("mpr.dll.wine").c_str(), SystemFile("mpr.dll").c_str());
 }
 
 } // namespace
@@ -569,6 +555,7 @@ int main(int argc, char** argv) {
     });
     SecondFullScreen();
     Preview();
+    Resources();
     Rejections();
     PasswordScenarios();
     std::printf("%d passed, %d failed\n", passed, failed);
