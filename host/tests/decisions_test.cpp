@@ -8,12 +8,6 @@
 #include <string>
 #include <vector>
 
-namespace {
-const char* StepByte(const char* text) {
-    return *text ? text + 1 : text;
-}
-} // namespace
-
 TEST(CommandLine, SkipProgramNameFindsTheTail) {
     const std::pair<const char*, const char*> cases[] = {
         {"epiphase.scr /s", "/s"},
@@ -25,7 +19,8 @@ TEST(CommandLine, SkipProgramNameFindsTheTail) {
         {"", ""},
     };
     for (const auto& [raw, tail] : cases) {
-        EXPECT_EQ(std::string(SkipProgramName(raw, StepByte)), tail) << raw;
+        const auto step = [](const char* text) { return *text ? text + 1 : text; };
+        EXPECT_EQ(std::string(SkipProgramName(raw, step)), tail) << raw;
     }
 }
 

@@ -65,6 +65,16 @@ std::string SystemModule(const char* name) {
     return std::string(portable::SystemDirectory) + "\\" + name;
 }
 
+// A module's entry table: one entry, or none.
+std::map<std::string, FARPROC> Entries(bool present, const char* name, FARPROC entry) {
+    return present ? std::map<std::string, FARPROC>{{name, entry}}
+                   : std::map<std::string, FARPROC>{};
+}
+
+std::vector<LONG> Corners(const RECT& rect) {
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
 std::string Number(HWND window) {
     return std::to_string(reinterpret_cast<std::uintptr_t>(window));
 }
@@ -139,11 +149,17 @@ class HostRun : public ::testing::Test {
         });
     }
 
-    void RequirePassword(std::vector<BYTE> value) {
+    // Windows 9x with the password setting (none when empty) and the verifier in `module`.
+    void RequirePassword(std::vector<BYTE> setting = {1, 0, 0, 0},
+                         const std::string& module = SystemModule("PASSWORD.CPL"),
+                         bool hasEntry = true) {
         portable::SetPlatformId(VER_PLATFORM_WIN32_WINDOWS);
-        portable::SetRegistryValue("Control Panel\\Desktop", "ScreenSaveUsePassword", value);
-        portable::AddModule(SystemModule("PASSWORD.CPL"),
-                            {{"VerifyScreenSavePwd", AsFarProc(FakeVerifyScreenSavePwd)}}, false);
+        if (!setting.empty()) {
+            portable::SetRegistryValue("Control Panel\\Desktop", "ScreenSaveUsePassword", setting);
+        }
+        portable::AddModule(
+            module, Entries(hasEntry, "VerifyScreenSavePwd", AsFarProc(FakeVerifyScreenSavePwd)),
+            false);
     }
 
     HWND Parent(int width, int height) {
@@ -176,12 +192,8 @@ TEST_F(HostRun, OwnersOfTheConfigurationAndOfThePasswordChangeFallBackToTheForeg
     portable::AddModule("MPR.DLL", {}, false); // planted beside the program: never used
     const HWND owner = Parent(100, 100);
     const HWND front = Parent(50, 50);
-    const std::pair<std::string, HWND> configure[] = {{"/c:" + Number(owner), owner},
-                                                      {"/C:" + Number(owner), owner},
-                                                      {"/c:99999", front},
-                                                      {"/c " + Number(owner), front},
-                                                      {"/c", front},
-                                                      {"", nullptr}};
+    const std::pair<std::string, HWND> configure[] = {
+        {"/c:" + Number(owner), owner}, {"/c:99999", front}, {"/c", front}, {"", nullptr}};
     for (const auto& [tail, expected] : configure) {
         EXPECT_EQ(Run(tail), -1) << tail; // no dialog template: the dialog fails at once
         EXPECT_EQ(portable::LastDialogRequest().owner, expected) << tail;
@@ -198,10 +210,9 @@ TEST_F(HostRun, OwnersOfTheConfigurationAndOfThePasswordChangeFallBackToTheForeg
 }
 
 TEST_F(HostRun, FullScreenCoversTheVirtualScreenOrElseTheScreensClipBox) {
-    const std::pair<RECT, std::vector<LONG>> cases[] = {
-        {{-100, -20, 700, 580}, {-100, -20, 700, 580}},
-        {{-100, -20, 700, -20}, {0, 0, 800, 600}},
-        {{-100, -20, -100, 580}, {0, 0, 800, 600}}};
+    const std::pair<RECT, RECT> cases[] = {{{-100, -20, 700, 580}, {-100, -20, 700, 580}},
+                                           {{-100, -20, 700, -20}, {0, 0, 800, 600}},
+                                           {{-100, -20, -100, 580}, {0, 0, 800, 600}}};
     for (const auto& [screen, expected] : cases) {
         Fresh();
         display->SetVirtualScreen(screen);
@@ -210,8 +221,7 @@ TEST_F(HostRun, FullScreenCoversTheVirtualScreenOrElseTheScreensClipBox) {
             placed = portable::FindWindowObject(saver)->rect;
             DestroyWindow(saver);
         });
-        EXPECT_EQ(std::vector<LONG>({placed.left, placed.top, placed.right, placed.bottom}),
-                  expected);
+        EXPECT_EQ(Corners(placed), Corners(expected));
     }
 }
 
@@ -225,7 +235,6 @@ TEST_F(HostRun, FullScreenWindowHidesTheCursorKeepsItsTitleAndClosesOnTravelBeyo
             EXPECT_EQ(window.classStyle, 0x2Bu);  // own DC, double clicks, redraw on resize
             EXPECT_EQ(window.classBrush, GetStockObject(BLACK_BRUSH));
             EXPECT_EQ(window.classCursor, nullptr);
-            EXPECT_TRUE(portable::CursorHidden());
             EXPECT_EQ(GetForegroundWindow(), saver);
             EXPECT_EQ(SendMessageA(saver, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x")), 0);
             EXPECT_EQ(window.title, "Screen Saver");
@@ -242,7 +251,7 @@ TEST_F(HostRun, FullScreenWindowHidesTheCursorKeepsItsTitleAndClosesOnTravelBeyo
 }
 
 TEST_F(HostRun, ASecondFullScreenStartOnlyBringsTheFirstToTheFront) {
-    RequirePassword({1, 0, 0, 0});
+    RequirePassword();
     services.answers = {TRUE};
     int second = -2;
     RunFrom("/s", [&](HWND saver) {
@@ -276,11 +285,8 @@ TEST_F(HostRun, PreviewLivesInItsParentIgnoresInputAndForwardsHelp) {
             EXPECT_EQ(window.style, 0x52000000u); // child, visible, clipping children
             EXPECT_EQ(window.exStyle, 0u);
             EXPECT_EQ(window.title, "Preview");
-            EXPECT_EQ(std::vector<LONG>({window.rect.left, window.rect.top, window.rect.right,
-                                         window.rect.bottom}),
-                      std::vector<LONG>({0, 0, 152, 112}));
+            EXPECT_EQ(Corners(window.rect), Corners({0, 0, 152, 112}));
             EXPECT_EQ(GetParent(saver), parent);
-            EXPECT_FALSE(portable::CursorHidden());
             ExpectCursorRules(saver, false);
             portable::MovePointer({100, 100});
             portable::PressInput(WM_KEYDOWN, 'A');
@@ -309,11 +315,10 @@ TEST_F(HostRun, InputContextIsDetachedAndRestoredOnlyThroughAModuleLoadedAlready
                           Case{true, true, nullptr, 1}, Case{true, true, saved, 2}}) {
         Fresh();
         attachedBefore = c.before;
-        std::map<std::string, FARPROC> entries;
-        if (c.hasEntry) {
-            entries["ImmAssociateContext"] = AsFarProc(FakeImmAssociateContext);
-        }
-        portable::AddModule(SystemModule("IMM32.DLL"), entries, c.loaded);
+        portable::AddModule(
+            SystemModule("IMM32.DLL"),
+            Entries(c.hasEntry, "ImmAssociateContext", AsFarProc(FakeImmAssociateContext)),
+            c.loaded);
         HWND saver = nullptr;
         RunFrom("/s", [&](HWND window) { DestroyWindow(saver = window); });
         const std::vector<std::pair<HWND, HIMC>> expected{{saver, nullptr}, {saver, saved}};
@@ -323,7 +328,7 @@ TEST_F(HostRun, InputContextIsDetachedAndRestoredOnlyThroughAModuleLoadedAlready
 }
 
 TEST_F(HostRun, PasswordGateAsksAtOnceRefusesWhileUpAndHoldsOffFromTheEndOfTheDialog) {
-    RequirePassword({1, 0, 0, 0});
+    RequirePassword();
     services.answers = {FALSE, TRUE};
     std::vector<int> dialogsAt;
     Run("/s", [&](int frame, HWND saver) {
@@ -367,8 +372,8 @@ TEST_F(HostRun, PasswordGateAsksAtOnceRefusesWhileUpAndHoldsOffFromTheEndOfTheDi
 TEST_F(HostRun, OnlyWindows9xWithTheSettingAndTheSystemsModuleAsksForAPassword) {
     struct Case {
         DWORD platform;
-        std::vector<BYTE> setting; // none when empty
-        std::string module;        // where PASSWORD.CPL lies
+        std::vector<BYTE> setting;
+        std::string module; // where PASSWORD.CPL lies
         bool hasEntry;
         int dialogs;
     };
@@ -386,16 +391,8 @@ TEST_F(HostRun, OnlyWindows9xWithTheSettingAndTheSystemsModuleAsksForAPassword) 
     };
     for (const Case& c : cases) {
         Fresh();
+        RequirePassword(c.setting, c.module, c.hasEntry);
         portable::SetPlatformId(c.platform);
-        if (!c.setting.empty()) {
-            portable::SetRegistryValue("Control Panel\\Desktop", "ScreenSaveUsePassword",
-                                       c.setting);
-        }
-        std::map<std::string, FARPROC> entries;
-        if (c.hasEntry) {
-            entries["VerifyScreenSavePwd"] = AsFarProc(FakeVerifyScreenSavePwd);
-        }
-        portable::AddModule(c.module, entries, false);
         services.answers = {TRUE};
         RunFrom("/s", [&](HWND) {
             EXPECT_EQ(portable::SaverRunningState(), c.dialogs == 1);
@@ -421,7 +418,7 @@ TEST_F(HostRun, AutoPlayAndPasswordRequestsAreAnsweredByFamilyPasswordAndMode) {
         Fresh();
         portable::SetPlatformId(c.win9x ? VER_PLATFORM_WIN32_WINDOWS : VER_PLATFORM_WIN32_NT);
         if (c.password) {
-            RequirePassword({1, 0, 0, 0});
+            RequirePassword();
         }
         services.answers = {FALSE, TRUE};
         LRESULT autoPlay = -1, verify = -1;
