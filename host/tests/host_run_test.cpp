@@ -10,6 +10,7 @@
 #include "platform/portable/headless_display.h"
 #include "platform/portable/window_manager.h"
 
+#include <array>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
@@ -406,32 +407,29 @@ TEST_F(HostRun, OnlyWindows9xWithTheSettingAndTheSystemsModuleAsksForAPassword) 
 }
 
 TEST_F(HostRun, AutoPlayAndPasswordRequestsAreAnsweredByFamilyPasswordAndMode) {
-    struct Case {
-        bool win9x, password, preview;
-        LRESULT autoPlay; // the answer to "QueryCancelAutoPlay"
-        bool closes;      // whether that query posts a close request
-        LRESULT verify;   // the answer to the password request 0x8000
-    };
-    for (const Case& c :
-         {Case{false, false, false, 0, false, 0}, Case{true, false, false, 0, true, 1},
-          Case{true, true, false, 1, true, 0}, Case{true, false, true, 0, true, 0}}) {
+    // Windows 9x, a password, a preview: the answer to "QueryCancelAutoPlay", whether that query
+    // posts a close request, and the answer to the password request 0x8000.
+    const std::pair<std::array<bool, 3>, std::vector<LRESULT>> cases[] = {
+        {{false, false, false}, {0, 0, 0}},
+        {{true, false, false}, {0, 1, 1}},
+        {{true, true, false}, {1, 1, 0}},
+        {{true, false, true}, {0, 1, 0}}};
+    for (const auto& [setup, expected] : cases) {
         Fresh();
-        portable::SetPlatformId(c.win9x ? VER_PLATFORM_WIN32_WINDOWS : VER_PLATFORM_WIN32_NT);
-        if (c.password) {
+        portable::SetPlatformId(setup[0] ? VER_PLATFORM_WIN32_WINDOWS : VER_PLATFORM_WIN32_NT);
+        if (setup[1]) {
             RequirePassword();
         }
         services.answers = {FALSE, TRUE};
-        LRESULT autoPlay = -1, verify = -1;
-        bool closes = false;
-        RunFrom(c.preview ? "/p " + Number(Parent(40, 30)) : "/s", [&](HWND saver) {
-            verify = SendMessageA(saver, 0x8000, 0, 0);
-            autoPlay = SendMessageA(saver, RegisterWindowMessageA("QueryCancelAutoPlay"), 0, 0);
-            if (!(closes = ClosePending(saver))) {
+        std::vector<LRESULT> answers;
+        RunFrom(setup[2] ? "/p " + Number(Parent(40, 30)) : "/s", [&](HWND saver) {
+            const LRESULT verify = SendMessageA(saver, 0x8000, 0, 0);
+            answers = {SendMessageA(saver, RegisterWindowMessageA("QueryCancelAutoPlay"), 0, 0),
+                       ClosePending(saver), verify};
+            if (!answers[1]) {
                 DestroyWindow(saver);
             }
         });
-        EXPECT_EQ(autoPlay, c.autoPlay) << c.win9x << c.password << c.preview;
-        EXPECT_EQ(closes, c.closes) << c.win9x << c.password << c.preview;
-        EXPECT_EQ(verify, c.verify) << c.win9x << c.password << c.preview;
+        EXPECT_EQ(answers, expected) << setup[0] << setup[1] << setup[2];
     }
 }
