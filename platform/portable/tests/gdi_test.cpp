@@ -10,7 +10,7 @@ TEST_F(Gdi, FillRectIsHalfOpenAndClippedInDeviceCoordinates) {
     const RECT rect{1, 1, 4, 3}, reversed{4, 3, 1, 1}, everything{-100, -100, 100, 100};
     FillRect(canvas.dc, &rect, brush);
     EXPECT_EQ(canvas.Lit(), (Pixels{{1, 1}, {2, 1}, {3, 1}, {1, 2}, {2, 2}, {3, 2}}));
-    EXPECT_EQ(canvas.Bits().Row(1)[1], 0x000A141Eu); // DIB order: 0x00RRGGBB
+    EXPECT_EQ(canvas.Pixels().Row(1)[1], 0x000A141Eu); // DIB order: 0x00RRGGBB
     canvas.Clear();
     FillRect(canvas.dc, &reversed, brush); // mirrored: the far edges go in, the near ones out
     EXPECT_EQ(canvas.Lit(), (Pixels{{2, 2}, {3, 2}, {4, 2}, {2, 3}, {3, 3}, {4, 3}}));

@@ -32,9 +32,9 @@ class PortableTest : public ::testing::Test {
 // A memory context with a bitmap of its own, cleared to black.
 class Canvas {
   public:
-    Canvas(int width, int height)
-        : dc(CreateCompatibleDC(nullptr)), bitmap(CreateCompatibleBitmap(dc, width, height)),
-          previous(SelectObject(dc, bitmap)) {
+    Canvas(int canvasWidth, int canvasHeight)
+        : width(canvasWidth), height(canvasHeight), dc(CreateCompatibleDC(nullptr)),
+          bitmap(CreateCompatibleBitmap(dc, width, height)), previous(SelectObject(dc, bitmap)) {
         Clear();
     }
     ~Canvas() {
@@ -43,12 +43,14 @@ class Canvas {
         DeleteDC(dc);
     }
     // The bitmap's own pixels, whatever the context's clip and origin.
-    portable::Surface& Bits() const {
+    portable::Surface& Pixels() const {
         return portable::FindGdiObject<portable::BitmapObject>(bitmap)->surface;
     }
-    void Clear() { std::fill(Bits().Row(0), Bits().Row(Bits().height), 0u); }
-    Pixels Lit() const { return ::Lit(Bits()); }
+    void Clear() { std::fill(Pixels().Row(0), Pixels().Row(height), 0u); }
+    std::set<std::pair<int, int>> Lit() const { return ::Lit(Pixels()); }
 
+    const int width;
+    const int height;
     HDC dc;
     HBITMAP bitmap;
     HGDIOBJ previous;
