@@ -1,16 +1,12 @@
 #!/usr/bin/env bash
 # Runs the Windows side of the tests under Wine, on the X display it is given (Wine needs one
-# for windows): the GDI comparison with the stand-in, then the Windows unit suites.
+# for windows): the saver's frames against the stand-in, the real saver, then the unit suites.
 # Usage: scripts/windows-tests.sh WINDOWS_TREE WINE_LOADER
 set -euo pipefail
 tree=$1
 loader=$2
 source scripts/wine-env.sh build/wine-prefix
 trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
-
-echo "== GDI under Wine against the stand-in"
-"$loader" "$tree/platform/gdi_cases.exe" > "$tree/gdi_record.txt"
-build/platform/gdi_cases "$tree/gdi_record.txt"
 
 echo "== The saver's frames through GDI under Wine against the stand-in"
 for case in "640 480 300 16" "152 112 100 16" "1024 768 1000 16" "64 48 12000 16"; do

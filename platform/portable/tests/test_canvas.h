@@ -9,22 +9,32 @@
 #include <set>
 #include <utility>
 
-// Every test starts from a fresh stand-in and must leave no drawing object or window behind.
+using Pixels = std::set<std::pair<int, int>>;
+
+// The pixels of a surface that are not black.
+inline Pixels Lit(const portable::Surface& surface) {
+    Pixels lit;
+    for (int i = 0; i < surface.width * surface.height; ++i) {
+        if (surface.Data()[i] != 0) {
+            lit.insert({i % surface.width, i / surface.width});
+        }
+    }
+    return lit;
+}
+
+// Every test starts from a fresh stand-in and must leave no drawing object behind.
 class PortableTest : public ::testing::Test {
   protected:
     void SetUp() override { portable::ResetPlatform(); }
-    void TearDown() override {
-        EXPECT_EQ(portable::LiveGdiObjectCount(), 0u) << "a drawing object leaked";
-    }
+    void TearDown() override { EXPECT_EQ(portable::LiveGdiObjectCount(), 0u) << "a leak"; }
 };
 
 // A memory context with a bitmap of its own, cleared to black.
 class Canvas {
   public:
-    Canvas(int canvasWidth, int canvasHeight) : width(canvasWidth), height(canvasHeight) {
-        dc = CreateCompatibleDC(nullptr);
-        bitmap = CreateCompatibleBitmap(dc, width, height);
-        previous = SelectObject(dc, bitmap);
+    Canvas(int canvasWidth, int canvasHeight)
+        : width(canvasWidth), height(canvasHeight), dc(CreateCompatibleDC(nullptr)),
+          bitmap(CreateCompatibleBitmap(dc, width, height)), previous(SelectObject(dc, bitmap)) {
         Clear();
     }
     ~Canvas() {
@@ -32,31 +42,16 @@ class Canvas {
         DeleteObject(bitmap);
         DeleteDC(dc);
     }
-    void Clear() {
-        for (int y = 0; y < height; ++y) {
-            std::fill(Pixels().Row(y), Pixels().Row(y) + width, 0u);
-        }
-    }
     // The bitmap's own pixels, whatever the context's clip and origin.
     portable::Surface& Pixels() const {
         return portable::FindGdiObject<portable::BitmapObject>(bitmap)->surface;
     }
-    // The pixels (bitmap coordinates) that are not black.
-    std::set<std::pair<int, int>> Lit() const {
-        std::set<std::pair<int, int>> lit;
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                if (Pixels().Row(y)[x] != 0) {
-                    lit.insert({x, y});
-                }
-            }
-        }
-        return lit;
-    }
+    void Clear() { std::fill(Pixels().Row(0), Pixels().Row(height), 0u); }
+    std::set<std::pair<int, int>> Lit() const { return ::Lit(Pixels()); }
 
     const int width;
     const int height;
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ previous = nullptr;
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ previous;
 };

@@ -4,36 +4,36 @@
 #include <functional>
 #include <png.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
 
-struct Record {
-    HWND window;
-    UINT message;
-    WPARAM wParam;
-    bool operator==(const Record&) const = default;
-};
+using Record = std::tuple<HWND, UINT, WPARAM>;
 std::vector<Record> records;
-std::function<void(HWND, UINT, LPARAM)> duringMessage; // lets a test act inside a handler
+std::function<void(UINT, LPARAM)> duringMessage; // lets a test act inside a handler
 LRESULT createAnswer = 0;
 
 LRESULT CALLBACK Recorder(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     records.push_back({window, message, wParam});
     if (duringMessage) {
-        duringMessage(window, message, lParam);
+        duringMessage(message, lParam);
     }
     return message == WM_CREATE ? createAnswer : DefWindowProcA(window, message, wParam, lParam);
 }
 
 std::vector<UINT> Messages(HWND window = nullptr) {
     std::vector<UINT> messages;
-    for (const Record& record : records) {
-        if (window == nullptr || record.window == window) {
-            messages.push_back(record.message);
+    for (const auto& [to, message, wParam] : records) {
+        if (window == nullptr || to == window) {
+            messages.push_back(message);
         }
     }
     return messages;
+}
+
+std::vector<LONG> Corners(const RECT& rect) {
+    return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
 class Windows : public PortableTest {
@@ -61,11 +61,11 @@ class Windows : public PortableTest {
         return CreateWindowExA(0, className, "Popup", WS_POPUP | visible, 0, 0, 64, 48, nullptr,
                                nullptr, nullptr, nullptr);
     }
-    static HWND Child(HWND parent) {
+    static HWND Child(HWND parent) { // at (4, 4), 16 × 8
         return CreateWindowExA(0, "Recorder", "Child", WS_CHILD | WS_VISIBLE, 4, 4, 16, 8, parent,
                                nullptr, nullptr, nullptr);
     }
-    // Retrieves and dispatches what is pending, up to (not including) the first paint.
+    // Dispatches what is pending up to (not including) the first paint; returns what it was.
     static std::vector<UINT> DrainUntilPaint() {
         std::vector<UINT> seen;
         MSG msg;
@@ -86,10 +86,6 @@ class Windows : public PortableTest {
     }
 };
 
-std::vector<LONG> Corners(const RECT& rect) {
-    return {rect.left, rect.top, rect.right, rect.bottom};
-}
-
 } // namespace
 
 TEST_F(Windows, CreationAndDestructionComeInWindowsOrder) {
@@ -99,17 +95,13 @@ TEST_F(Windows, CreationAndDestructionComeInWindowsOrder) {
                                  WM_SHOWWINDOW, WM_WINDOWPOSCHANGING, WM_ACTIVATEAPP, WM_ACTIVATE,
                                  WM_SETFOCUS, WM_WINDOWPOSCHANGED}));
     const HWND child = Child(popup);
-    EXPECT_EQ(Messages(child), (std::vector<UINT>{WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE,
-                                                  WM_MOVE, WM_SHOWWINDOW}));
     records.clear();
     EXPECT_TRUE(DestroyWindow(popup));
     EXPECT_EQ(records, (std::vector<Record>{{popup, WM_DESTROY, 0},
                                             {child, WM_DESTROY, 0},
                                             {child, WM_NCDESTROY, 0},
                                             {popup, WM_NCDESTROY, 0}}));
-    EXPECT_FALSE(IsWindow(popup) || IsWindow(child));
-    EXPECT_EQ(SendMessageA(popup, WM_CLOSE, 0, 0), 0);
-    EXPECT_FALSE(DestroyWindow(popup));
+    EXPECT_FALSE(IsWindow(popup) || IsWindow(child) || DestroyWindow(popup));
 
     // A creation answered with -1 is undone, and no window is handed out.
     records.clear();
@@ -128,20 +120,16 @@ TEST_F(Windows, PostedThenQuitThenInputThenPaintParentsFirstAndOnlyWhenShowing) 
     portable::MovePointer({30, 30});
     PostMessageA(popup, WM_APP, 1, 0);
     PostQuitMessage(7);
-    PostMessageA(popup, WM_APP, 2, 0);
+    PostMessageA(popup, WM_TIMER, 2, 0);
     MSG msg; // the quit message waits while anything posted is pending
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
-    std::vector<std::pair<UINT, WPARAM>> order;
-    while (GetMessageA(&msg, nullptr, 0, 0)) {
-        order.push_back({msg.message, msg.wParam});
-        DispatchMessageA(&msg);
-    }
+    EXPECT_TRUE(PeekMessageA(&msg, popup, WM_TIMER, WM_TIMER, PM_REMOVE)); // only its range
+    EXPECT_EQ(msg.wParam, 2u);
+    EXPECT_TRUE(GetMessageA(&msg, nullptr, 0, 0) && msg.message == WM_APP);
+    EXPECT_FALSE(GetMessageA(&msg, nullptr, 0, 0));
     EXPECT_EQ(msg.wParam, 7u);
-    EXPECT_EQ(order, (std::vector<std::pair<UINT, WPARAM>>{{WM_APP, 1}, {WM_APP, 2}}));
-    // The quit message went first of what remained; then input, with its cursor question first.
-    records.clear();
+    // The quit message went first of what remained; then input, then the paints.
     EXPECT_EQ(DrainUntilPaint(), (std::vector<UINT>{WM_MOUSEMOVE}));
-    EXPECT_EQ(Messages(), (std::vector<UINT>{WM_SETCURSOR, WM_MOUSEMOVE}));
     std::vector<HWND> painted;
     while (painted.size() < 5 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         ASSERT_EQ(msg.message, WM_PAINT);
@@ -154,25 +142,21 @@ TEST_F(Windows, PostedThenQuitThenInputThenPaintParentsFirstAndOnlyWhenShowing) 
 TEST_F(Windows, BeginPaintErasesWhenAskedClipsToTheUpdateAreaAndValidatesIt) {
     struct Case {
         const char* className;
-        BOOL erase;
-        bool erased; // WM_ERASEBKGND was sent
-        BOOL fErase;
+        BOOL erase, fErase;      // asked by the invalidation; left to the painter
         std::size_t blackPixels; // the class brush filled the clip box
     };
-    for (const Case& c :
-         {Case{"Recorder", TRUE, true, FALSE, 40 * 15}, Case{"Bare", TRUE, true, TRUE, 0},
-          Case{"Recorder", FALSE, false, FALSE, 0}}) {
+    for (const Case& c : {Case{"Recorder", TRUE, FALSE, 40 * 15}, Case{"Bare", TRUE, TRUE, 0},
+                          Case{"Recorder", FALSE, FALSE, 0}}) {
         const HWND window = Popup(c.className);
         PAINTSTRUCT paint;
-        BeginPaint(window, &paint); // the paint that showing asked for
-        EndPaint(window, &paint);
+        EndPaint(window, (BeginPaint(window, &paint), &paint)); // the paint showing asked for
         Fill(window, RGB(255, 255, 255));
         const RECT first{10, 5, 30, 20}, second{40, 10, 50, 12};
         InvalidateRect(window, &first, c.erase);
         InvalidateRect(window, &second, FALSE); // does not take the erase back
         records.clear();
         const HDC dc = BeginPaint(window, &paint);
-        EXPECT_EQ(Messages() == std::vector<UINT>{WM_ERASEBKGND}, c.erased) << c.className;
+        EXPECT_EQ(Messages() == std::vector<UINT>{WM_ERASEBKGND}, c.erase) << c.className;
         EXPECT_EQ(paint.fErase, c.fErase) << c.className;
         RECT box;
         GetClipBox(dc, &box);
@@ -180,9 +164,7 @@ TEST_F(Windows, BeginPaintErasesWhenAskedClipsToTheUpdateAreaAndValidatesIt) {
         EXPECT_EQ(Corners(box), (std::vector<LONG>{10, 5, 50, 20}));
         EndPaint(window, &paint);
         const portable::Surface shown = portable::CaptureClientArea(window);
-        EXPECT_EQ(static_cast<std::size_t>(std::count(shown.Data(), shown.Data() + 64 * 48, 0u)),
-                  c.blackPixels)
-            << c.className;
+        EXPECT_EQ(64 * 48 - Lit(shown).size(), c.blackPixels) << c.className;
         MSG msg;
         EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
         DestroyWindow(window);
@@ -195,7 +177,7 @@ TEST_F(Windows, ResizingRepaintsAllOfARedrawClassAndNamesIgnoreCase) {
         PAINTSTRUCT paint;
         EndPaint(window, (BeginPaint(window, &paint), &paint));
         LPARAM size = 0;
-        duringMessage = [&size](HWND, UINT message, LPARAM lParam) {
+        duringMessage = [&size](UINT message, LPARAM lParam) {
             size = message == WM_SIZE ? lParam : size;
         };
         MoveWindow(window, 0, 0, 70, 40000, TRUE);
@@ -212,62 +194,34 @@ TEST_F(Windows, ResizingRepaintsAllOfARedrawClassAndNamesIgnoreCase) {
     EXPECT_NE(RegisterWindowMessageA("QueryCancelAutoPlay"), RegisterWindowMessageA("Other"));
 }
 
-TEST_F(Windows, SentMessagesRunAtOnceAndPeekTakesOnlyItsRange) {
-    const HWND popup = Popup();
-    DrainUntilPaint();
-    records.clear();
-    duringMessage = [](HWND window, UINT message, LPARAM) {
-        if (message == WM_APP) {
-            SendMessageA(window, WM_APP + 1, 0, 0);
-        }
-    };
-    SendMessageA(popup, WM_APP, 0, 0);
-    records.push_back({popup, WM_NULL, 0});
-    EXPECT_EQ(Messages(), (std::vector<UINT>{WM_APP, WM_APP + 1, WM_NULL}));
-    duringMessage = nullptr;
-
-    PostMessageA(popup, WM_APP, 0, 0);
-    PostMessageA(popup, WM_TIMER, 1, 0);
-    PostMessageA(popup, WM_TIMER, 2, 0);
-    MSG msg;
-    EXPECT_TRUE(PeekMessageA(&msg, popup, WM_TIMER, WM_TIMER, PM_NOREMOVE));
-    EXPECT_TRUE(PeekMessageA(&msg, popup, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD));
-    EXPECT_EQ(msg.wParam, 1u);
-    EXPECT_TRUE(PeekMessageA(&msg, popup, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD));
-    EXPECT_FALSE(PeekMessageA(&msg, popup, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD));
-    EXPECT_EQ(DrainUntilPaint(), (std::vector<UINT>{WM_APP}));
-}
-
 TEST_F(Windows, InputReachesTheWindowUnderThePointerOrInFront) {
     const HWND popup = Popup();
     const HWND child = Child(popup);
     DrainUntilPaint();
     records.clear();
-    portable::MovePointer({6, 6}); // inside the child at (4, 4)
+    portable::MovePointer({6, 6}); // inside the child
     portable::PressInput(WM_LBUTTONDOWN, 1);
     portable::PressInput(WM_KEYDOWN, 'A');
     portable::DeactivateApplication();
     DrainUntilPaint();
+    const auto asked = reinterpret_cast<WPARAM>(child);
     EXPECT_EQ(records, (std::vector<Record>{{popup, WM_ACTIVATEAPP, 0},
-                                            {child, WM_SETCURSOR, reinterpret_cast<WPARAM>(child)},
+                                            {child, WM_SETCURSOR, asked},
                                             {child, WM_MOUSEMOVE, 0},
-                                            {child, WM_SETCURSOR, reinterpret_cast<WPARAM>(child)},
+                                            {child, WM_SETCURSOR, asked},
                                             {child, WM_LBUTTONDOWN, 1},
                                             {popup, WM_KEYDOWN, 'A'}}));
-    POINT cursor;
-    GetCursorPos(&cursor);
-    EXPECT_EQ(cursor.x, 6);
 }
 
 TEST_F(Windows, ChildrenDrawClippedOnTheirTopLevelSurfaceAndExportAsPng) {
-    const HWND popup = Popup();
-    const HWND child = Child(popup); // at (4, 4), 16 × 8
-    Fill(child, RGB(255, 128, 1));
-    const portable::Surface shown = portable::CaptureClientArea(popup);
-    ASSERT_EQ(shown.width, 64);
-    EXPECT_EQ(std::count(shown.Data(), shown.Data() + 64 * 48, 0xFF8001u), 16 * 8);
+    Fill(Child(Popup()), RGB(255, 128, 1));
+    const portable::Surface shown = portable::CaptureClientArea(FindWindowA("Recorder", "Popup"));
+    Pixels child;
+    for (int i = 0; i < 16 * 8; ++i) {
+        child.insert({4 + i % 16, 4 + i / 16});
+    }
+    EXPECT_EQ(Lit(shown), child);
     EXPECT_EQ(shown.Row(4)[4], 0xFF8001u);
-    EXPECT_EQ(shown.Row(11)[19], 0xFF8001u);
 
     const std::string path = ::testing::TempDir() + "epiphase-window.png";
     ASSERT_TRUE(portable::WritePng(shown, path));
@@ -277,9 +231,7 @@ TEST_F(Windows, ChildrenDrawClippedOnTheirTopLevelSurfaceAndExportAsPng) {
     image.format = PNG_FORMAT_RGB;
     std::vector<png_byte> rgb(PNG_IMAGE_SIZE(image));
     ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
-    EXPECT_EQ(image.width * 1000 + image.height, 64048u);
     const std::size_t at = (4 * 64 + 4) * 3;
     EXPECT_EQ(std::vector<png_byte>(rgb.begin() + at, rgb.begin() + at + 3),
               (std::vector<png_byte>{255, 128, 1}));
-    EXPECT_FALSE(portable::WritePng(shown, "/nonexistent-dir/x.png"));
 }
