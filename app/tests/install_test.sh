@@ -10,9 +10,7 @@ trap 'rm -rf "$work"' EXIT
 passed=0
 failed=0
 check() { # description, then a command that must succeed
-    local description=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $description"; fi
+    if "${@:2}"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $1"; fi
 }
 
 deb=$work/epiphase_${version}_$(dpkg --print-architecture).deb

@@ -4,45 +4,34 @@
 
 namespace {
 
-bool Parse(std::vector<std::string> arguments, LinuxOptions& options, std::string& error) {
-    options = LinuxOptions{};
-    error.clear();
-    return ParseLinuxOptions(arguments, options, error);
+LinuxOptions Parsed(const std::vector<std::string>& arguments) {
+    LinuxOptions options;
+    std::string error;
+    EXPECT_TRUE(ParseLinuxOptions(arguments, options, error)) << error;
+    return options;
 }
 
 } // namespace
 
 TEST(LinuxOptions, RenderOptionsAndWindowsSwitches) {
-    LinuxOptions options;
-    std::string error;
-    ASSERT_TRUE(
-        Parse({"--render", "out.png", "--size", "640x480", "--frames", "30", "--clock-step", "16"},
-              options, error));
-    EXPECT_EQ(options.action, LinuxOptions::Action::Render);
-    EXPECT_EQ(options.pngPath, "out.png");
-    EXPECT_EQ(options.width, 640);
-    EXPECT_EQ(options.height, 480);
-    EXPECT_EQ(options.frames, 30);
-    EXPECT_EQ(options.clockStep, 16);
-
-    ASSERT_TRUE(Parse({"/p", "1234"}, options, error));
-    EXPECT_EQ(options.action, LinuxOptions::Action::RunSaver);
-    EXPECT_EQ(options.windowsTail, "/p 1234");
-    ASSERT_TRUE(Parse({"--version"}, options, error));
-    EXPECT_EQ(options.action, LinuxOptions::Action::Version);
+    const LinuxOptions render = Parsed(
+        {"--render", "out.png", "--size", "640x480", "--frames", "30", "--clock-step", "16"});
+    EXPECT_EQ(render.action, LinuxOptions::Action::Render);
+    EXPECT_EQ(render.pngPath + " " + std::to_string(render.width) + "x" +
+                  std::to_string(render.height) + " " + std::to_string(render.frames) + " " +
+                  std::to_string(render.clockStep),
+              "out.png 640x480 30 16");
+    EXPECT_EQ(Parsed({"/p", "1234"}).action, LinuxOptions::Action::RunSaver);
+    EXPECT_EQ(Parsed({"/p", "1234"}).windowsTail, "/p 1234");
+    EXPECT_EQ(Parsed({"--version"}).action, LinuxOptions::Action::Version);
 }
 
 TEST(LinuxOptions, DelayPacesEveryLiveModeAndDefaultsToSixtyFramesASecond) {
-    const std::pair<std::vector<std::string>, int> cases[] = {
-        {{}, 16667},
-        {{"-root", "-delay", "20000"}, 20000},
-        {{"/s", "--delay", "0"}, 0},
-        {{"-delay", "10000000", "/p", "7"}, 10000000},
-    };
-    for (const auto& [arguments, delay] : cases) {
-        LinuxOptions options;
-        std::string error;
-        ASSERT_TRUE(Parse(arguments, options, error)) << error;
+    for (const auto& [arguments, delay] : {std::pair<std::vector<std::string>, int>{{}, 16667},
+                                           {{"-root", "-delay", "20000"}, 20000},
+                                           {{"/s", "--delay", "0"}, 0},
+                                           {{"-delay", "10000000", "/p", "7"}, 10000000}}) {
+        const LinuxOptions options = Parsed(arguments);
         EXPECT_EQ(options.delayMicroseconds, delay);
         EXPECT_EQ(options.windowsTail.find("delay"), std::string::npos) << options.windowsTail;
     }
@@ -67,12 +56,11 @@ TEST(LinuxOptions, BadOptionsAndValuesAreNamed) {
         {{"-delay", "-1"}, "-delay"},
         {{"--delay", "10000001"}, "--delay"},
         {{"-delay", "1x"}, "-delay"},
-        {{"--render", "a.png", "-delay", "0"}, "-delay"},
-    };
+        {{"--render", "a.png", "-delay", "0"}, "-delay"}};
     for (const auto& [arguments, named] : cases) {
         LinuxOptions options;
         std::string error;
-        EXPECT_FALSE(Parse(arguments, options, error)) << named;
+        EXPECT_FALSE(ParseLinuxOptions(arguments, options, error)) << named;
         EXPECT_NE(error.find(named), std::string::npos) << error;
     }
 }

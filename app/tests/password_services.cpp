@@ -11,25 +11,18 @@
 
 namespace {
 
-std::string Directory() {
+std::string InDirectory(const char* name) {
     char path[MAX_PATH] = "";
     GetEnvironmentVariableA("EPIPHASE_SERVICES_DIR", path, MAX_PATH);
-    return path;
+    return std::string(path) + "\\" + name;
 }
 
 void Record(const std::string& line) {
-    std::ofstream(Directory() + "\\record.txt", std::ios::app) << line << "\n";
+    std::ofstream(InDirectory("record.txt"), std::ios::app) << line << "\n";
 }
 
-// The answer the harness has given for the dialog that is up, or -1 while it has given none.
-int Answer() {
-    const std::string path = Directory() + "\\answer.txt";
-    char answer = 0;
-    if (!(std::ifstream(path) >> answer)) {
-        return -1;
-    }
-    DeleteFileA(path.c_str());
-    return answer == '1';
+std::string Number(const void* handle) {
+    return std::to_string(reinterpret_cast<UINT_PTR>(handle));
 }
 
 BOOL CALLBACK CountWindow(HWND window, LPARAM count) {
@@ -77,12 +70,11 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, void*) {
 // A modal password dialog: the caller's messages keep flowing, the pointer shows, until the
 // harness answers.
 extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window) {
-    Record("verify " + std::to_string(reinterpret_cast<UINT_PTR>(window)) + " " +
-           std::to_string(GetTickCount()));
+    Record("verify " + Number(window) + " " + std::to_string(GetTickCount()));
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-    int answer = -1;
-    while ((answer = Answer()) < 0) { // one message at a time: the saver's paints never pause
-        MSG msg;
+    char answer = 0;
+    while (!(std::ifstream(InDirectory("answer.txt")) >> answer)) {
+        MSG msg; // one message at a time: the saver's paints never pause
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
@@ -90,14 +82,14 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window) {
             Sleep(10);
         }
     }
-    Record("answer " + std::to_string(answer) + " " + std::to_string(GetTickCount()));
-    return answer;
+    DeleteFileA(InDirectory("answer.txt").c_str());
+    Record(std::string("answer ") + answer + " " + std::to_string(GetTickCount()));
+    return answer == '1';
 }
 
 extern "C" __declspec(dllexport) DWORD WINAPI
     PwdChangePasswordA(LPCSTR provider, HWND parent, DWORD flags, void* reserved) {
-    Record(std::string("change ") + provider + " " +
-           std::to_string(reinterpret_cast<UINT_PTR>(parent)) + " " + std::to_string(flags) + " " +
-           std::to_string(reinterpret_cast<UINT_PTR>(reserved)));
+    Record(std::string("change ") + provider + " " + Number(parent) + " " + std::to_string(flags) +
+           " " + Number(reserved));
     return 0;
 }

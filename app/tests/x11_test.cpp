@@ -7,11 +7,11 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <functional>
 #include <set>
 #include <string>
 #include <sys/wait.h>
@@ -28,15 +28,13 @@ std::string epiphase; // the program under test, from the command line
 // A process of the program, killed if a test leaves it running.
 class Saver {
   public:
-    explicit Saver(std::vector<std::string> arguments,
-                   const std::vector<std::string>& environment = {}) {
+    explicit Saver(std::vector<std::string> arguments, std::string environment = "") {
         pid = fork();
         if (pid == 0) {
-            for (const std::string& setting : environment) {
-                putenv(const_cast<char*>(setting.c_str()));
+            if (!environment.empty()) {
+                putenv(environment.data());
             }
-            const int devnull = open("/dev/null", O_WRONLY);
-            dup2(devnull, STDOUT_FILENO);
+            dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
             std::vector<char*> argv{epiphase.data()};
             for (std::string& argument : arguments) {
                 argv.push_back(argument.data());
@@ -53,24 +51,16 @@ class Saver {
         }
     }
     bool Running() {
-        if (exited) {
-            return false;
-        }
-        if (waitpid(pid, &status, WNOHANG) == pid) {
-            exited = true;
-        }
+        exited = exited || waitpid(pid, &status, WNOHANG) == pid;
         return !exited;
     }
     // The exit code once it ended by itself within the time, else -1000.
     int ExitCode(std::chrono::milliseconds within = 5000ms) {
-        const auto deadline = std::chrono::steady_clock::now() + within;
-        while (Running() && std::chrono::steady_clock::now() < deadline) {
+        for (const auto end = std::chrono::steady_clock::now() + within;
+             Running() && std::chrono::steady_clock::now() < end;) {
             std::this_thread::sleep_for(1ms);
         }
-        if (!exited || !WIFEXITED(status)) {
-            return -1000;
-        }
-        return WEXITSTATUS(status);
+        return exited && WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
     }
     void Signal(int number) { kill(pid, number); }
 
@@ -95,126 +85,84 @@ class X11Test : public ::testing::Test {
         }
     }
 
-    Window MakeWindow(int width, int height) {
-        const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 10, 10,
-                                                  static_cast<unsigned>(width),
-                                                  static_cast<unsigned>(height), 0, 0, 0);
-        XMapWindow(display, window);
+    Window MakeWindow(int width, int height, bool overrideRedirect = false) {
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = overrideRedirect;
+        const Window window =
+            XCreateWindow(display, DefaultRootWindow(display), 0, 0, static_cast<unsigned>(width),
+                          static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
+                          CopyFromParent, CWOverrideRedirect, &attributes);
+        XMapRaised(display, window);
         XSync(display, False);
         return window;
     }
 
-    // What a window shows now, as far as it lies on the screen (only that can be read back).
-    XImage* Grab(Window window) {
-        XWindowAttributes attributes{};
-        if (!XGetWindowAttributes(display, window, &attributes)) {
-            return nullptr;
-        }
-        attributes.width = std::min(attributes.width, DisplayWidth(display, 0) - attributes.x);
-        attributes.height = std::min(attributes.height, DisplayHeight(display, 0) - attributes.y);
-        return XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
-                         static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
-    }
-
-    // The distinct colours of a window's pixels now (a few thousand sampled).
-    std::set<unsigned long> Colours(Window window) {
-        std::set<unsigned long> colours;
-        XImage* image = Grab(window);
-        for (int y = 0; image != nullptr && y < image->height; y += 3) {
-            for (int x = 0; x < image->width; x += 3) {
-                colours.insert(XGetPixel(image, x, y));
-            }
-        }
-        if (image != nullptr) {
-            XDestroyImage(image);
-        }
-        return colours;
-    }
-
-    // How often the window's picture changes within a time, looked at every 20 ms.
-    int Changes(Window window, std::chrono::milliseconds during) {
+    // How often the window's picture changes to a drawing (more than three colours) within a
+    // time, looked at every 20 ms; with `untilFirst`, stops at the first change.
+    int Changes(Window window, std::chrono::milliseconds during, bool untilFirst = false) {
         int changes = 0;
         std::string before;
         for (const auto end = std::chrono::steady_clock::now() + during;
-             std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(20ms)) {
-            XImage* image = Grab(window);
+             std::chrono::steady_clock::now() < end && !(untilFirst && changes > 0);
+             std::this_thread::sleep_for(20ms)) {
+            XWindowAttributes a{};
+            XGetWindowAttributes(display, window, &a); // only what lies on the screen is read back
+            XImage* image = XGetImage(
+                display, window, 0, 0,
+                static_cast<unsigned>(std::min(a.width, DisplayWidth(display, 0) - a.x)),
+                static_cast<unsigned>(std::min(a.height, DisplayHeight(display, 0) - a.y)),
+                AllPlanes, ZPixmap);
             if (image == nullptr) {
                 continue;
             }
-            std::string now(image->data, static_cast<std::size_t>(image->bytes_per_line) *
-                                             static_cast<std::size_t>(image->height));
+            std::string now(image->data,
+                            static_cast<std::size_t>(image->bytes_per_line * image->height));
             XDestroyImage(image);
-            changes += !before.empty() && now != before ? 1 : 0;
+            std::set<std::uint32_t> colours;
+            for (std::size_t i = 0; i + 4 <= now.size(); i += 4 * 7) {
+                colours.insert(*reinterpret_cast<const std::uint32_t*>(now.data() + i));
+            }
+            changes += colours.size() > 3 && !before.empty() && now != before;
             before = std::move(now);
         }
         return changes;
     }
+    bool FramesArrive(Window window) { return Changes(window, 5000ms, true) > 0; }
 
-    // Waits until the window shows a drawing that changes: frames arrive.
-    bool FramesArrive(Window window) {
-        std::set<unsigned long> before;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            std::this_thread::sleep_for(50ms);
-            const std::set<unsigned long> now = Colours(window);
-            if (now.size() > 3 && !before.empty() && now != before) {
-                return true;
-            }
-            before = now;
-        }
-        return false;
-    }
-
-    Window Topmost() {
-        Window root = 0, parent = 0, *children = nullptr, top = 0;
-        unsigned count = 0;
-        XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
-        for (unsigned i = 0; i < count; ++i) {
-            XWindowAttributes attributes{};
-            XGetWindowAttributes(display, children[i], &attributes);
-            top = attributes.map_state == IsViewable ? children[i] : top;
-        }
-        XFree(children);
-        return top;
-    }
-
-    // The program's window of its own (-window), once it appears.
-    Window OwnWindow() {
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            std::this_thread::sleep_for(50ms);
-            FILE* found = popen("xdotool search --name '^Epiphase$' 2>/dev/null", "r");
-            unsigned long id = 0;
-            const bool read = found != nullptr && std::fscanf(found, "%lu", &id) == 1;
-            if (found != nullptr) {
-                pclose(found);
-            }
-            if (read) {
-                return id;
-            }
-        }
-        return 0;
-    }
-
-    // A top-level window that covers the whole screen, once one appears.
-    Window FullScreenWindow() {
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            Window root = 0, parent = 0, *children = nullptr;
+    // The topmost viewable top-level window that passes `test`, once one appears within 5 s.
+    Window Find(const std::function<bool(Window, const XWindowAttributes&)>& test) {
+        for (int attempt = 0; attempt < 100; ++attempt, std::this_thread::sleep_for(50ms)) {
+            Window root = 0, parent = 0, *children = nullptr, found = 0;
             unsigned count = 0;
             XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
-            for (unsigned i = 0; i < count; ++i) {
-                XWindowAttributes attributes{};
-                XGetWindowAttributes(display, children[i], &attributes);
-                if (attributes.map_state == IsViewable && attributes.override_redirect &&
-                    attributes.width == DisplayWidth(display, 0) &&
-                    attributes.height == DisplayHeight(display, 0)) {
-                    const Window found = children[i];
-                    XFree(children);
-                    return found;
-                }
+            for (unsigned i = count; i-- > 0 && found == 0;) {
+                XWindowAttributes a{};
+                XGetWindowAttributes(display, children[i], &a);
+                found = a.map_state == IsViewable && test(children[i], a) ? children[i] : 0;
             }
             XFree(children);
-            std::this_thread::sleep_for(50ms);
+            if (found != 0) {
+                return found;
+            }
         }
         return 0;
+    }
+    Window Topmost() {
+        return Find([](Window, const XWindowAttributes&) { return true; });
+    }
+    Window OwnWindow() { // -window
+        return Find([this](Window window, const XWindowAttributes&) {
+            char* name = nullptr;
+            const bool own = XFetchName(display, window, &name) && std::string(name) == "Epiphase";
+            XFree(name);
+            return own;
+        });
+    }
+    Window FullScreenWindow() { // /s
+        return Find([this](Window, const XWindowAttributes& a) {
+            return a.override_redirect && a.width == DisplayWidth(display, 0) &&
+                   a.height == DisplayHeight(display, 0);
+        });
     }
 
     static void Xdotool(const std::string& command) {
@@ -225,122 +173,88 @@ class X11Test : public ::testing::Test {
     Display* display = nullptr;
 };
 
-std::string Id(Window window) {
-    return std::to_string(window);
-}
-
 } // namespace
 
-TEST_F(X11Test, InsideAGivenWindowItDrawsIgnoresInputAndEndsOnSigterm) {
+// -window-id and /p alike; the delay test below ends both by a signal.
+TEST_F(X11Test, InsideAGivenWindowItDrawsIgnoresInputFollowsItsSizeAndEndsWhenItGoes) {
     const Window window = MakeWindow(320, 240);
-    Saver saver({"-window-id", Id(window)});
+    Saver saver({"-window-id", std::to_string(window)});
     ASSERT_TRUE(FramesArrive(window));
-    Xdotool("mousemove --window " + Id(window) + " 100 100 key a click 1");
+    Xdotool("mousemove --window " + std::to_string(window) + " 100 100 key a click 1");
     EXPECT_TRUE(saver.Running());
-    // It follows the window's size.
     XResizeWindow(display, window, 200, 150);
     XSync(display, False);
     EXPECT_TRUE(FramesArrive(window));
-    saver.Signal(SIGTERM);
-    EXPECT_EQ(saver.ExitCode(), 0);
-}
-
-TEST_F(X11Test, AWindowThatGoesAwayEndsItCleanly) {
-    const Window window = MakeWindow(160, 120);
-    Saver saver({"/p", Id(window)});
-    ASSERT_TRUE(FramesArrive(window));
     XDestroyWindow(display, window);
     XSync(display, False);
     EXPECT_GE(saver.ExitCode(), 0); // ended by itself, not by a signal or a crash
 }
 
-TEST_F(X11Test, RootModeDrawsInTheWindowXscreensaverHandsOver) {
-    const Window window = MakeWindow(200, 150);
-    Saver saver({"-root"}, {"XSCREENSAVER_WINDOW=" + Id(window)});
-    EXPECT_TRUE(FramesArrive(window));
-    saver.Signal(SIGINT);
-    EXPECT_EQ(saver.ExitCode(), 0);
-}
-
+// -root draws in the window xscreensaver hands over; SIGINT ends it like SIGTERM, Escape ends
+// -window.
 TEST_F(X11Test, DelayPacesFramesInEveryLiveMode) {
     const Window given = MakeWindow(160, 120);
-    const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"-window-id", Id(given)}, ""},
-        {{"/p", Id(given)}, ""},
-        {{"-root"}, "XSCREENSAVER_WINDOW=" + Id(given)},
-        {{"-window"}, ""},
-        {{"/s"}, ""},
+    const struct {
+        std::vector<std::string> arguments;
+        std::string environment;
+        int signal;
+    } cases[] = {
+        {{"-window-id", std::to_string(given)}, "", SIGTERM},
+        {{"/p", std::to_string(given)}, "", SIGTERM},
+        {{"-root"}, "XSCREENSAVER_WINDOW=" + std::to_string(given), SIGINT},
+        {{"-window"}, "", 0},
+        {{"/s"}, "", SIGTERM},
     };
-    for (const auto& [arguments, environment] : cases) {
-        std::vector<std::string> paced = arguments;
+    for (const auto& c : cases) {
+        std::vector<std::string> paced = c.arguments;
         paced.insert(paced.end(), {"-delay", "400000"});
-        Saver saver(paced, {environment});
-        const Window window = arguments[0] == "-window" ? OwnWindow()
-                              : arguments[0] == "/s"    ? FullScreenWindow()
-                                                        : given;
-        ASSERT_TRUE(FramesArrive(window)) << arguments[0];
+        Saver saver(paced, c.environment);
+        const Window window = c.arguments[0] == "-window" ? OwnWindow()
+                              : c.arguments[0] == "/s"    ? FullScreenWindow()
+                                                          : given;
+        ASSERT_TRUE(FramesArrive(window)) << c.arguments[0];
         // 2.5 frames a second: in two seconds at most 5 new pictures, and one for the margin.
-        EXPECT_LE(Changes(window, 2000ms), 6) << arguments[0];
-        saver.Signal(SIGTERM);
-        EXPECT_EQ(saver.ExitCode(), 0) << arguments[0];
+        EXPECT_LE(Changes(window, 2000ms), 6) << c.arguments[0];
+        if (c.signal == 0) { // its own window ends on Escape
+            Xdotool("mousemove --window " + std::to_string(window) + " 50 50 key Escape");
+        }
+        saver.Signal(c.signal);
+        EXPECT_EQ(saver.ExitCode(), 0) << c.arguments[0];
     }
 }
 
+// A 3-pixel move leaves it running, 2 more end it; so does a key while it waits 10 s for a frame.
 TEST_F(X11Test, FullScreenEndsOnTravelBeyondFourPixelsAndOnAKeyWhileWaitingForItsFrame) {
-    for (const char* delay : {"16667", "10000000"}) { // the default, and a frame every 10 s
+    for (const auto& [delay, first, last] :
+         {std::tuple{"16667", "mousemove 403 300", "mousemove 405 300"},
+          {"10000000", "mousemove 403 300", "mousemove 405 300"},
+          {"10000000", "", "key space"}}) {
         Xdotool("mousemove 400 300");
         Saver saver({"/s", "-delay", delay});
-        const Window window = FullScreenWindow();
-        ASSERT_NE(window, 0u);
+        ASSERT_NE(FullScreenWindow(), 0u);
         std::this_thread::sleep_for(300ms);
-        Xdotool("mousemove 403 300");
-        EXPECT_TRUE(saver.Running());
-        const auto moved = std::chrono::steady_clock::now();
-        ASSERT_EQ(std::system("xdotool mousemove 405 300"), 0);
-        EXPECT_EQ(saver.ExitCode(), 0) << delay;
-        std::printf("-delay %s: ended %lld ms after the 5-pixel move began\n", delay,
-                    static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                               std::chrono::steady_clock::now() - moved)
-                                               .count()));
+        if (*first != '\0') {
+            Xdotool(first);
+            EXPECT_TRUE(saver.Running());
+        }
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_EQ(std::system((std::string("xdotool ") + last).c_str()), 0);
+        EXPECT_EQ(saver.ExitCode(), 0) << delay << ", " << last;
+        std::printf("-delay %s: ended %lld ms after %s began\n", delay,
+                    static_cast<long long>((std::chrono::steady_clock::now() - start) / 1ms), last);
     }
-    Saver saver({"/s"});
-    ASSERT_NE(FullScreenWindow(), 0u);
-    std::this_thread::sleep_for(300ms);
-    Xdotool("key space");
-    EXPECT_EQ(saver.ExitCode(), 0);
 }
 
 TEST_F(X11Test, ASecondFullScreenSaverBringsTheFirstToTheFrontAndEnds) {
     Saver first({"/s"});
     const Window window = FullScreenWindow();
     ASSERT_TRUE(FramesArrive(window)); // done starting, raising itself included
-    XSetWindowAttributes attributes{};
-    attributes.override_redirect = True;
-    const Window cover =
-        XCreateWindow(display, DefaultRootWindow(display), 0, 0, 100, 100, 0, CopyFromParent,
-                      InputOutput, CopyFromParent, CWOverrideRedirect, &attributes);
-    XMapRaised(display, cover);
-    XSync(display, False);
+    const Window cover = MakeWindow(100, 100, true);
     ASSERT_EQ(Topmost(), cover);
-    const auto started = std::chrono::steady_clock::now();
     Saver second({"/s"});
     EXPECT_EQ(second.ExitCode(), 0);
-    std::printf("the second /s ended after %lld ms\n",
-                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                           std::chrono::steady_clock::now() - started)
-                                           .count()));
     EXPECT_EQ(Topmost(), window);
     EXPECT_TRUE(first.Running());
-    XDestroyWindow(display, cover);
-}
-
-TEST_F(X11Test, OwnWindowEndsOnEscape) {
-    Saver saver({"-window"});
-    const Window window = OwnWindow();
-    ASSERT_NE(window, 0u);
-    EXPECT_TRUE(FramesArrive(window));
-    Xdotool("mousemove --window " + Id(window) + " 50 50 key Escape");
-    EXPECT_EQ(saver.ExitCode(), 0);
 }
 
 int main(int argc, char** argv) {

@@ -2,30 +2,19 @@
 # The real xscreensaver daemon, configured to run only "epiphase --root": activating it runs our
 # program inside the daemon's window, deactivating it ends the program.
 set -u
-epiphase=$1
 work=$(mktemp -d)
 chmod 755 "$work"
-cp "$epiphase" "$work/epiphase"
+cp "$1" "$work/epiphase"
 mkdir -p "$work/home"
-cat > "$work/home/.xscreensaver" <<'CONFIG'
-mode:		one
-selected:	0
-timeout:	0:30:00
-lock:		False
-splash:		False
-fade:		False
-unfade:		False
-programs:	epiphase --root --delay 20000 \n
-CONFIG
+printf '%s:\t%s\n' mode one selected 0 timeout 0:30:00 lock False splash False fade False \
+    unfade False programs 'epiphase --root --delay 20000 \n' >"$work/home/.xscreensaver"
 chmod -R a+rwX "$work"
 
 # The daemon refuses to launch anything as root: it runs as nobody then, on a display of its own.
 as_user() {
-    if [ "$(id -u)" -eq 0 ]; then
-        runuser -u nobody -- env HOME="$work/home" PATH="$work:/usr/bin:/bin" DISPLAY="$display" "$@"
-    else
-        env HOME="$work/home" PATH="$work:/usr/bin:/bin" DISPLAY="$display" "$@"
-    fi
+    local user=()
+    [ "$(id -u)" -eq 0 ] && user=(runuser -u nobody --)
+    "${user[@]}" env HOME="$work/home" PATH="$work:/usr/bin:/bin" DISPLAY="$display" "$@"
 }
 exec 3< <(Xvfb -displayfd 1 -screen 0 800x600x24 -ac -noreset -nolisten tcp 2>/dev/null)
 read -r number <&3
@@ -39,35 +28,35 @@ cleanup() {
 trap cleanup EXIT
 
 running() { pgrep -f "^epiphase --root" >/dev/null; }
+stopped() { ! running; }
 wait_for() { # seconds, then a command
-    local tries=$(($1 * 10))
-    shift
-    while [ $tries -gt 0 ]; do "$@" && return 0; sleep 0.1; tries=$((tries - 1)); done
+    for ((tries = $1 * 10; tries > 0; tries--)); do "${@:2}" && return 0; sleep 0.1; done
     return 1
 }
-
 passed=0
 failed=0
 check() {
     if "${@:2}"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $1"; fi
 }
+in_daemon_window() {
+    tr '\0' '\n' </proc/"$(pgrep -f '^epiphase --root' | head -1)"/environ |
+        grep -q '^XSCREENSAVER_WINDOW='
+}
 
 as_user xscreensaver -no-splash >"$work/daemon.log" 2>&1 &
 wait_for 10 as_user xscreensaver-command -version >/dev/null 2>&1
-check "no saver runs before activation" bash -c "! pgrep -f '^epiphase --root' >/dev/null"
+check "no saver runs before activation" stopped
 # The daemon may answer before it is ready to blank; ask again, ten times at most.
-activated=false
-for attempt in 1 2 3 4 5 6 7 8 9 10; do
+for attempt in {1..10}; do
     as_user xscreensaver-command -activate >/dev/null 2>&1
-    if wait_for 3 running; then activated=true; break; fi
+    wait_for 3 running && break
 done
-check "activating the daemon runs epiphase --root" $activated
-check "epiphase draws in the daemon's window" wait_for 5 bash -c \
-    "tr '\0' '\n' < /proc/\$(pgrep -f '^epiphase --root' | head -1)/environ | grep -q '^XSCREENSAVER_WINDOW='"
+check "activating the daemon runs epiphase --root" running
+check "epiphase draws in the daemon's window" wait_for 5 in_daemon_window
 sleep 1
 check "it keeps running while the saver is active" running
 as_user xscreensaver-command -deactivate >/dev/null
-check "deactivating ends it" wait_for 10 bash -c "! pgrep -f '^epiphase --root' >/dev/null"
+check "deactivating ends it" wait_for 10 stopped
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
