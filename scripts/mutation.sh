@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The mutation run: plants each fault of a list, one at a time, into a copy of the tree,
 # rebuilds it incrementally and runs the native suite (the soak aside). Prints each fault as
-# caught or missed, then the rate. Long (about a minute a fault): not part of the test command.
+# caught or missed, then the rate. Long (10 to 40 seconds a fault on two cores): not part of the
+# test command.
 #
 # Usage: scripts/mutation.sh [FAULT_LIST]          (default: scripts/mutations.txt)
 #
