@@ -1,8 +1,7 @@
 #pragma once
 
-// Drives the application object through the real saver window procedure and message map on the
-// stand-in, one paint at a time, with the stepped clock (16 ms a frame unless a test says
-// otherwise). Every test starts from the object as a fresh process builds it.
+// Drives the application through the real saver window on the stand-in, a paint at a time, on
+// the stepped clock (16 ms a frame unless a test says otherwise), from a freshly built object.
 
 #include "animation/animation_window.h"
 #include "animation/tests/text_rows.h"
@@ -37,6 +36,7 @@ class AnimationTest : public ::testing::Test {
         animation.~AnimationWindow();
         SetRandomState(1);
         new (&animation) AnimationWindow();
+        frame = 0;
     }
 
     // A window of the saver's class, as the framework makes it, with the application inside.
@@ -59,7 +59,7 @@ class AnimationTest : public ::testing::Test {
         ADD_FAILURE() << "no paint was pending";
     }
 
-    // A pixel of the client area as 0x00RRGGBB, and the background colour of the last frame.
+    // A client pixel as 0x00RRGGBB, and the background colour of the last frame.
     std::uint32_t Shown(int x, int y) const {
         return portable::CaptureClientArea(window).Row(y)[x] & 0xFFFFFFu;
     }

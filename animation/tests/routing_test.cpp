@@ -20,13 +20,11 @@ LRESULT CALLBACK Previous(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return message == WM_APP ? 1234 : DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK Other(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 } // namespace
 
-TEST_F(Routing, CreationRoutesTheWindowAndUnhandledMessagesReachThePreviousProcedure) {
+// Unhandled messages reach the previous procedure, which at the last message runs first; then the
+// routing comes out unless replaced meanwhile or the default procedure was all there was.
+TEST_F(Routing, WindowsAreRoutedUntilTheLastMessageAndTheHooksAnswerAsTheFrameworkExpects) {
     Create(64, 48);
     EXPECT_EQ(animation.window, window);
     EXPECT_EQ(animation.previousProcedure, &SaverWindowProc);
@@ -37,17 +35,19 @@ TEST_F(Routing, CreationRoutesTheWindowAndUnhandledMessagesReachThePreviousProce
     EXPECT_EQ(SendMessageA(window, WM_APP, 7, -9), 1234);
     EXPECT_EQ(SendMessageA(window, WM_KEYDOWN, 'Q', 3), 0);
     EXPECT_EQ(seen, (std::vector<Seen>{{window, WM_APP, 7, -9}, {window, WM_KEYDOWN, 'Q', 3}}));
-}
-
-// At the last message the previous procedure runs first; then the routing comes out, unless
-// something else replaced it meanwhile or there is only the default procedure to put back.
-TEST_F(Routing, LastMessageRemovesTheRoutingUnlessReplacedOrDefault) {
-    Create(64, 48);
+    EXPECT_EQ(AppSaverProc(window, WM_PAINT, 0, 0), 0);
+    EXPECT_EQ(AppSaverProc(window, WM_TIMER, 1, 0), 0);
+    EXPECT_EQ(ConfigureDialogProc(nullptr, 0x0110 /* WM_INITDIALOG */, 0, 0), 0);
+    EXPECT_EQ(RegisterConfigureClasses(nullptr), TRUE);
+    EXPECT_EQ(AppSaverProc(window, WM_DESTROY, 0, 0), 0);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 0u);
     const auto stub = reinterpret_cast<LONG_PTR>(animation.routingStub.Procedure());
     const auto procedure = [](WNDPROC p) { return reinterpret_cast<LONG_PTR>(p); };
     for (const auto& [previous, replacement, left] :
          {std::tuple{WNDPROC{Previous}, WNDPROC{}, procedure(Previous)},
-          {WNDPROC{Previous}, WNDPROC{Other}, procedure(Other)},
+          {WNDPROC{Previous}, WNDPROC{DefWindowProcA}, procedure(DefWindowProcA)},
           {WNDPROC{DefWindowProcA}, WNDPROC{}, stub}}) {
         animation.window = window;
         animation.previousProcedure = previous;
@@ -61,18 +61,4 @@ TEST_F(Routing, LastMessageRemovesTheRoutingUnlessReplacedOrDefault) {
         EXPECT_EQ(animation.window, nullptr);
     }
     replaceOnLastMessage = nullptr;
-}
-
-TEST_F(Routing, TheApplicationHooksAnswerAsTheFrameworkExpects) {
-    Create(64, 48);
-    EXPECT_EQ(AppSaverProc(window, WM_PAINT, 0, 0), 0);
-    EXPECT_EQ(AppSaverProc(window, WM_TIMER, 1, 0), 0);
-    EXPECT_EQ(ConfigureDialogProc(nullptr, 0x0110 /* WM_INITDIALOG */, 0, 0), 0);
-    EXPECT_EQ(RegisterConfigureClasses(nullptr), TRUE);
-    EXPECT_EQ(AppSaverProc(window, WM_DESTROY, 0, 0), 0);
-    MSG msg;
-    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(msg.wParam, 0u);
-    DestroyWindow(window);
-    EXPECT_EQ(animation.window, nullptr); // routing removed at the last message
 }
