@@ -6,13 +6,12 @@
 
 using Routing = AnimationTest;
 
-namespace {
-
 using Seen = std::tuple<HWND, UINT, WPARAM, LPARAM>;
-std::vector<Seen> seen;
-WNDPROC replaceOnLastMessage = nullptr; // what `Previous` installs while handling WM_NCDESTROY
+static std::vector<Seen> seen;
+static WNDPROC replaceOnLastMessage =
+    nullptr; // what `Previous` installs while handling WM_NCDESTROY
 
-LRESULT CALLBACK Previous(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+static LRESULT CALLBACK Previous(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     seen.push_back({window, message, wParam, lParam});
     if (message == WM_NCDESTROY && replaceOnLastMessage != nullptr) {
         SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(replaceOnLastMessage));
@@ -20,16 +19,13 @@ LRESULT CALLBACK Previous(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return message == WM_APP ? 1234 : DefWindowProcA(window, message, wParam, lParam);
 }
 
-} // namespace
-
-// Unhandled messages reach the previous procedure, which at the last message runs first; then the
-// routing comes out unless replaced meanwhile or the default procedure was all there was.
+// The previous procedure gets the rest; at the end the routing goes unless replaced or default.
 TEST_F(Routing, WindowsAreRoutedUntilTheLastMessageAndTheHooksAnswerAsTheFrameworkExpects) {
     Create(64, 48);
     EXPECT_EQ(animation.window, window);
     EXPECT_EQ(animation.previousProcedure, &SaverWindowProc);
-    EXPECT_EQ(GetWindowLongA(window, GWL_WNDPROC),
-              reinterpret_cast<LONG_PTR>(animation.routingStub.Procedure()));
+    const auto stub = reinterpret_cast<LONG_PTR>(animation.routingStub.Procedure());
+    EXPECT_EQ(GetWindowLongA(window, GWL_WNDPROC), stub);
     seen.clear();
     animation.previousProcedure = Previous;
     EXPECT_EQ(SendMessageA(window, WM_APP, 7, -9), 1234);
@@ -43,7 +39,6 @@ TEST_F(Routing, WindowsAreRoutedUntilTheLastMessageAndTheHooksAnswerAsTheFramewo
     MSG msg;
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 0u);
-    const auto stub = reinterpret_cast<LONG_PTR>(animation.routingStub.Procedure());
     const auto procedure = [](WNDPROC p) { return reinterpret_cast<LONG_PTR>(p); };
     for (const auto& [previous, replacement, left] :
          {std::tuple{WNDPROC{Previous}, WNDPROC{}, procedure(Previous)},
@@ -54,8 +49,7 @@ TEST_F(Routing, WindowsAreRoutedUntilTheLastMessageAndTheHooksAnswerAsTheFramewo
         SetWindowLongA(window, GWL_WNDPROC, stub);
         seen.clear();
         replaceOnLastMessage = replacement;
-        AnimationWindow::RoutedWindowProc(&static_cast<RoutedWindow&>(animation), WM_NCDESTROY, 0,
-                                          0);
+        SendMessageA(window, WM_NCDESTROY, 0, 0);
         EXPECT_EQ(seen.size(), previous == Previous ? 1u : 0u);
         EXPECT_EQ(GetWindowLongA(window, GWL_WNDPROC), left);
         EXPECT_EQ(animation.window, nullptr);
