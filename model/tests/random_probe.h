@@ -7,9 +7,7 @@
 
 namespace random_probe { // steers and observes the process-wide random stream from tests
 
-constexpr std::uint32_t Multiplier = 214013u;
-constexpr std::uint32_t Increment = 2531011u;
-
+constexpr std::uint32_t Multiplier = 214013u, Increment = 2531011u;
 constexpr std::uint32_t InverseMultiplier = 3115528533u;
 static_assert(Multiplier * InverseMultiplier == 1u);
 
