@@ -20,7 +20,7 @@ namespace {
 
 // What the fake system services were asked, and what they answer.
 struct Services {
-    std::vector<BOOL> answers; // one per password dialog, in order
+    std::vector<BOOL> answers{TRUE}; // one per password dialog, in order
     int dialogs = 0;
     std::function<void(HWND)> duringDialog;
     std::vector<std::string> changeCalls;
@@ -47,19 +47,16 @@ DWORD WINAPI FakePwdChangePasswordA(LPCSTR provider, HWND parent, DWORD, LPVOID)
     services.changeCalls.push_back(std::string(provider) + " " + Number(parent));
     return 0;
 }
-
 HIMC WINAPI FakeImmAssociateContext(HWND window, HIMC context) {
     services.associations.push_back({window, context});
     return context == nullptr ? services.attachedBefore : nullptr;
 }
-
 LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_HELP || message == WM_CONTEXTMENU) {
         services.parentMessages.push_back({message, wParam, lParam});
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
-
 template <class Entry> FARPROC AsFarProc(Entry entry) {
     return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(entry));
 }
@@ -79,10 +76,7 @@ void ExpectCursorRules(HWND saver, bool fullScreen) {
 
 class HostRun : public ::testing::Test {
   protected:
-    void SetUp() override {
-        Fresh();
-        UseSteppedClock(16);
-    }
+    void SetUp() override { Fresh(); }
     // A new process, as far as the platform and the framework can tell.
     void Fresh() {
         portable::ResetPlatform();
@@ -90,6 +84,7 @@ class HostRun : public ::testing::Test {
         display->MoveCursor({10, 10});
         Host() = HostState{};
         services = Services{};
+        UseSteppedClock(16);
     }
     void TearDown() override {
         portable::ResetPlatform();
@@ -120,11 +115,7 @@ class HostRun : public ::testing::Test {
         return result;
     }
     int RunFrom(const std::string& tail, std::function<void(HWND)> atStart) { // on frame 1
-        return Run(tail, [&](int frame, HWND saver) {
-            if (frame == 1) {
-                atStart(saver);
-            }
-        });
+        return Run(tail, [&](int frame, HWND saver) { frame == 1 ? atStart(saver) : void(); });
     }
 
     // Windows 9x with the password setting (none when empty) and the verifier in `module`.
@@ -329,7 +320,6 @@ TEST_F(HostRun, OnlyWindows9xWithTheSettingAndTheSystemsModuleAsksForAPassword) 
         Fresh();
         RequirePassword(setting, module, hasEntry);
         portable::SetPlatformId(platform);
-        services.answers = {TRUE};
         RunFrom("/s", [&](HWND) {
             EXPECT_EQ(portable::SaverRunningState(), dialogs == 1);
             EXPECT_EQ(portable::ModuleLoadCount(module), dialogs);
@@ -351,19 +341,15 @@ TEST_F(HostRun, AutoPlayAndPasswordRequestsAreAnsweredByFamilyPasswordAndMode) {
         {{true, false, true}, {0, 1, 0}}};
     for (const auto& [setup, expected] : cases) {
         Fresh();
+        RequirePassword(setup[1] ? std::vector<BYTE>{1, 0, 0, 0} : std::vector<BYTE>{});
         portable::SetPlatformId(setup[0] ? VER_PLATFORM_WIN32_WINDOWS : VER_PLATFORM_WIN32_NT);
-        if (setup[1]) {
-            RequirePassword();
-        }
         services.answers = {FALSE, TRUE};
         std::vector<LRESULT> answers;
         RunFrom(setup[2] ? "/p " + Number(Window(40, 30)) : "/s", [&](HWND saver) {
             const LRESULT verify = SendMessageA(saver, 0x8000, 0, 0);
             answers = {SendMessageA(saver, RegisterWindowMessageA("QueryCancelAutoPlay"), 0, 0),
                        ClosePending(saver), verify};
-            if (!answers[1]) {
-                DestroyWindow(saver);
-            }
+            DestroyWindow(saver);
         });
         EXPECT_EQ(answers, expected) << setup[0] << setup[1] << setup[2];
     }
