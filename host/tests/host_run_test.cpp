@@ -23,28 +23,24 @@ struct Services {
     std::vector<BOOL> answers{TRUE}; // one per password dialog, in order
     int dialogs = 0;
     std::function<void(HWND)> duringDialog;
-    std::vector<std::string> changeCalls;
-    HIMC attachedBefore = nullptr; // the input context the window had
+    std::vector<std::pair<std::string, HWND>> changeCalls; // provider, parent
+    HIMC attachedBefore = nullptr;                         // the input context the window had
     std::vector<std::pair<HWND, HIMC>> associations;
     std::vector<std::tuple<UINT, WPARAM, LPARAM>> parentMessages; // help and menus
 };
 Services services;
 const std::string systemDir = std::string(portable::SystemDirectory) + "\\";
 
-std::string Number(HWND window) {
-    return std::to_string(reinterpret_cast<std::uintptr_t>(window));
-}
-
 BOOL WINAPI FakeVerifyScreenSavePwd(HWND window) {
     const BOOL answer = services.answers.at(static_cast<std::size_t>(services.dialogs++));
-    if (services.duringDialog) {
-        services.duringDialog(window);
+    if (services.duringDialog) { // once
+        std::exchange(services.duringDialog, nullptr)(window);
     }
     return answer;
 }
 
 DWORD WINAPI FakePwdChangePasswordA(LPCSTR provider, HWND parent, DWORD, LPVOID) {
-    services.changeCalls.push_back(std::string(provider) + " " + Number(parent));
+    services.changeCalls.push_back({provider, parent});
     return 0;
 }
 HIMC WINAPI FakeImmAssociateContext(HWND window, HIMC context) {
@@ -90,12 +86,14 @@ class HostRun : public ::testing::Test {
         portable::ResetPlatform();
         UseRealClock();
     }
+    static std::string Number(HWND w) {
+        return std::to_string(reinterpret_cast<std::uintptr_t>(w));
+    }
     static std::vector<LONG> Corners(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
     static bool ClosePending(HWND saver) {
         MSG msg;
         return PeekMessageA(&msg, saver, WM_CLOSE, WM_CLOSE, PM_NOREMOVE) != FALSE;
     }
-
     // Runs a command tail; `script` sees each presented frame (1, 2, ...) of the saver.
     int Run(const std::string& tail, std::function<void(int, HWND)> script = {}) {
         int presented = 0;
@@ -117,7 +115,6 @@ class HostRun : public ::testing::Test {
     int RunFrom(const std::string& tail, std::function<void(HWND)> atStart) { // on frame 1
         return Run(tail, [&](int frame, HWND saver) { frame == 1 ? atStart(saver) : void(); });
     }
-
     // Windows 9x with the password setting (none when empty) and the verifier in `module`.
     void RequirePassword(std::vector<BYTE> setting = {1, 0, 0, 0},
                          const std::string& module = systemDir + "PASSWORD.CPL",
@@ -129,7 +126,6 @@ class HostRun : public ::testing::Test {
         const char* entry = hasEntry ? "VerifyScreenSavePwd" : "SomethingElse";
         portable::AddModule(module, {{entry, AsFarProc(FakeVerifyScreenSavePwd)}}, false);
     }
-
     // A top-level window of another program (by default the display settings).
     static HWND Window(int width, int height, const char* className = "DisplaySettings",
                        const char* title = "Display") {
@@ -140,25 +136,23 @@ class HostRun : public ::testing::Test {
         return CreateWindowExA(0, className, title, WS_POPUP | WS_VISIBLE, 0, 0, width, height,
                                nullptr, nullptr, nullptr, nullptr);
     }
-
     portable::HeadlessDisplay* display = nullptr;
     int frames = 0;
 };
 
 } // namespace
 
-TEST_F(HostRun, RejectedAndUnavailableModesExitWithMinusOneAndCreateNothing) {
+// Rejected and unavailable modes exit with -1 and create nothing; the owners of the configuration
+// and of the password change fall back to the foreground window.
+TEST_F(HostRun, RejectedModesFailAndOwnersFallBackToTheForegroundWindow) {
     for (const char* tail : {"/p 1234", "/p", "/p:1234", "/x", "/\ts", "/c", "", "/a 1234"}) {
         EXPECT_EQ(Run(tail), -1) << "'" << tail << "'";
         EXPECT_EQ(portable::LiveWindowCount(), 0u) << "'" << tail << "'";
     }
     Window(8, 8, "WindowsScreenSaverClass", "Preview"); // not taken for a running saver, yet the
-    const HWND front = Window(20, 20);                  // class exists: no window follows
+    const HWND newest = Window(20, 20);                 // class exists: no window follows
     EXPECT_EQ(Run("/s"), -1);
-    EXPECT_EQ(GetForegroundWindow(), front);
-}
-
-TEST_F(HostRun, OwnersOfTheConfigurationAndOfThePasswordChangeFallBackToTheForegroundWindow) {
+    EXPECT_EQ(GetForegroundWindow(), newest);
     portable::SetPlatformId(VER_PLATFORM_WIN32_WINDOWS);
     EXPECT_EQ(Run("/a"), 0); // without MPR.DLL nothing happens, and that is no failure
     portable::AddModule(systemDir + "MPR.DLL",
@@ -174,32 +168,8 @@ TEST_F(HostRun, OwnersOfTheConfigurationAndOfThePasswordChangeFallBackToTheForeg
     }
     EXPECT_TRUE(Run("/a " + Number(owner)) == 0 && Run("/A 99999") == 0);
     EXPECT_EQ(services.changeCalls,
-              (std::vector<std::string>{"SCRSAVE " + Number(owner), "SCRSAVE " + Number(front)}));
+              decltype(services.changeCalls)({{"SCRSAVE", owner}, {"SCRSAVE", front}}));
     EXPECT_EQ(portable::ModuleLoadCount(systemDir + "MPR.DLL"), 0);
-    portable::SetPlatformId(VER_PLATFORM_WIN32_NT);
-    EXPECT_EQ(Run("/a " + Number(owner)), -1);
-    EXPECT_EQ(services.changeCalls.size(), 2u);
-}
-
-TEST_F(HostRun, FullScreenWindowHidesTheCursorKeepsItsTitleAndClosesOnTravelBeyondFourPixels) {
-    const int result = Run("/s", [&](int frame, HWND saver) {
-        if (frame == 1) {
-            const portable::Window& w = *portable::FindWindowObject(saver);
-            EXPECT_EQ(SendMessageA(saver, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x")), 0);
-            // Pop-up, visible, clipping siblings, children; topmost; own DC, double clicks, redraw.
-            EXPECT_EQ(
-                std::tuple(w.className, w.title, w.style, w.exStyle, w.classStyle),
-                std::tuple("WindowsScreenSaverClass", "Screen Saver", 0x96000000u, 8u, 0x2Bu));
-            EXPECT_TRUE(w.classBrush == GetStockObject(BLACK_BRUSH) && w.classCursor == nullptr);
-            EXPECT_EQ(GetForegroundWindow(), saver);
-            ExpectCursorRules(saver, true);
-            portable::MovePointer({12, 11}); // 3 pixels: creeping
-        } else if (frame == 3) {
-            portable::MovePointer({13, 12}); // 5 in all from where it started
-        }
-    });
-    EXPECT_EQ(std::tuple(result, frames, portable::LiveWindowCount()), std::tuple(0, 3, 0u));
-    EXPECT_EQ(TheAnimationWindow().window, nullptr); // routing removed at the last message
 }
 
 TEST_F(HostRun, PreviewLivesInItsParentIgnoresInputAndForwardsHelp) {
@@ -220,15 +190,14 @@ TEST_F(HostRun, PreviewLivesInItsParentIgnoresInputAndForwardsHelp) {
         }
     });
     EXPECT_EQ(std::pair(result, frames), std::pair(0, 5));
-    const auto asParameter = reinterpret_cast<WPARAM>(parent);
+    const auto p = reinterpret_cast<WPARAM>(parent);
     EXPECT_EQ(services.parentMessages,
-              (std::vector<std::tuple<UINT, WPARAM, LPARAM>>{{WM_HELP, asParameter, 77},
-                                                             {WM_CONTEXTMENU, asParameter, 78}}));
+              (decltype(services.parentMessages){{WM_HELP, p, 77}, {WM_CONTEXTMENU, p, 78}}));
 }
 
-// The virtual screen, or the screen's clip box when it has no area; the input context detached,
-// then the saved one reattached, only through a module loaded already and never by the saver.
-TEST_F(HostRun, FullScreenCoversTheVirtualScreenAndDetachesTheInputContextThroughALoadedModule) {
+// Full screen over the virtual screen (else the screen's clip box); the input context detached,
+// then the saved one reattached, only through a module loaded already, never by the saver.
+TEST_F(HostRun, FullScreenCoversTheScreenHidesTheCursorAndClosesOnTravelBeyondFourPixels) {
     const HIMC saved = reinterpret_cast<HIMC>(std::uintptr_t{0x1234});
     const RECT virtualScreen{-100, -20, 700, 580}, screen{0, 0, 800, 600};
     // Virtual screen, the saver's place; IMM32.DLL loaded, with the entry; context before; calls.
@@ -245,12 +214,26 @@ TEST_F(HostRun, FullScreenCoversTheVirtualScreenAndDetachesTheInputContextThroug
         portable::AddModule(systemDir + "IMM32.DLL", {{entry, AsFarProc(FakeImmAssociateContext)}},
                             loaded);
         HWND saver = nullptr;
-        RECT placed{};
-        RunFrom("/s", [&](HWND window) {
-            placed = portable::FindWindowObject(saver = window)->rect;
-            DestroyWindow(window);
+        const int result = Run("/s", [&](int frame, HWND window) {
+            if (frame == 1) {
+                const portable::Window& w = *portable::FindWindowObject(saver = window);
+                EXPECT_EQ(SendMessageA(saver, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x")), 0);
+                // Pop-up, visible, clipping; topmost; own DC, double clicks, redraw; black; no
+                // pointer.
+                EXPECT_EQ(std::tuple(w.className, w.title, w.style, w.exStyle, w.classStyle,
+                                     w.classBrush, w.classCursor, Corners(w.rect)),
+                          std::tuple("WindowsScreenSaverClass", "Screen Saver", 0x96000000u, 8u,
+                                     0x2Bu, GetStockObject(BLACK_BRUSH), nullptr,
+                                     Corners(expected)));
+                EXPECT_EQ(GetForegroundWindow(), saver);
+                ExpectCursorRules(saver, true);
+                portable::MovePointer({12, 11}); // 3 pixels: creeping
+            } else if (frame == 3) {
+                portable::MovePointer({13, 12}); // 5 in all from where it started
+            }
         });
-        EXPECT_EQ(Corners(placed), Corners(expected));
+        EXPECT_EQ(std::tuple(result, frames, portable::LiveWindowCount()), std::tuple(0, 3, 0u));
+        EXPECT_EQ(TheAnimationWindow().window, nullptr); // routing removed at the last message
         const std::vector<std::pair<HWND, HIMC>> all{{saver, nullptr}, {saver, saved}};
         EXPECT_EQ(services.associations, decltype(all)(all.begin(), all.begin() + calls));
         EXPECT_EQ(portable::ModuleLoadCount(systemDir + "IMM32.DLL"), 0); // never loaded
@@ -288,7 +271,6 @@ TEST_F(HostRun, ASecondStartBringsTheFirstToTheFrontAndThePasswordGateHoldsOff) 
             };
             EXPECT_EQ(SendMessageA(saver, WM_CLOSE, 0, 0), 0); // refused
             EXPECT_TRUE(portable::CursorHidden());
-            services.duringDialog = nullptr;
         } else if (frame == 2) {
             portable::SetTickCount(1199); // within 200 ms of the dialog's end: no dialog
             portable::PressInput(WM_KEYDOWN, 'A');
@@ -299,8 +281,7 @@ TEST_F(HostRun, ASecondStartBringsTheFirstToTheFrontAndThePasswordGateHoldsOff) 
             portable::MovePointer({55, 10}); // 5: asks again, and the password is right
         }
     });
-    EXPECT_EQ(dialogsAt, (std::vector<int>{0, 1, 1, 1}));
-    EXPECT_EQ(services.dialogs, 2);
+    EXPECT_EQ(std::pair(dialogsAt, services.dialogs), (std::pair(std::vector<int>{0, 1, 1, 1}, 2)));
 }
 
 TEST_F(HostRun, OnlyWindows9xWithTheSettingAndTheSystemsModuleAsksForAPassword) {
@@ -325,15 +306,15 @@ TEST_F(HostRun, OnlyWindows9xWithTheSettingAndTheSystemsModuleAsksForAPassword) 
             EXPECT_EQ(portable::ModuleLoadCount(module), dialogs);
             portable::PressInput(WM_KEYDOWN, 'A');
         });
-        EXPECT_EQ(services.dialogs, dialogs);
-        EXPECT_FALSE(portable::SaverRunningState()); // off again once the verifier is released
-        EXPECT_EQ(portable::ModuleLoadCount(module), 0);
+        // Running is off again, and the verifier released.
+        EXPECT_EQ((std::tuple(services.dialogs, portable::SaverRunningState(),
+                              portable::ModuleLoadCount(module))),
+                  std::tuple(dialogs, false, 0));
     }
 }
 
 TEST_F(HostRun, AutoPlayAndPasswordRequestsAreAnsweredByFamilyPasswordAndMode) {
-    // Windows 9x, a password, a preview: the answer to "QueryCancelAutoPlay", whether that query
-    // posts a close request, and the answer to the password request 0x8000.
+    // Windows 9x, a password, a preview: the AutoPlay answer, a close posted, the answer to 0x8000.
     const std::pair<std::array<bool, 3>, std::vector<LRESULT>> cases[] = {
         {{false, false, false}, {0, 0, 0}},
         {{true, false, false}, {0, 1, 1}},
