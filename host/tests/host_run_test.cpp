@@ -57,8 +57,7 @@ template <class Entry> FARPROC AsFarProc(Entry entry) {
     return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(entry));
 }
 
-// Each message that hides the pointer in full screen: a paint reaching the framework, being shown,
-// the question for the pointer's shape.
+// A paint reaching the framework, being shown, the pointer's shape: each hides it in full screen.
 void ExpectCursorRules(HWND saver, bool fullScreen) {
     for (const UINT message : {WM_PAINT, WM_SHOWWINDOW, WM_SETCURSOR}) {
         SetCursor(portable::ArrowCursor);
@@ -86,9 +85,7 @@ class HostRun : public ::testing::Test {
         portable::ResetPlatform();
         UseRealClock();
     }
-    static std::string Number(HWND w) {
-        return std::to_string(reinterpret_cast<std::uintptr_t>(w));
-    }
+    static std::string Number(HWND w) { return std::to_string(reinterpret_cast<std::size_t>(w)); }
     static std::vector<LONG> Corners(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
     static bool ClosePending(HWND saver) {
         MSG msg;
@@ -259,9 +256,9 @@ TEST_F(HostRun, ASecondStartBringsTheFirstToTheFrontAndThePasswordGateHoldsOff) 
                 PostMessageA(saver, WM_TIMER, timer, 0);
             }
             services.duringDialog = [this](HWND window) {
-                MSG msg;
-                PeekMessageA(&msg, window, WM_TIMER, WM_TIMER, PM_NOREMOVE);
-                EXPECT_EQ(msg.wParam, 3u); // two pending timer messages were dropped
+                MSG msg; // two pending timer messages were dropped
+                EXPECT_TRUE(PeekMessageA(&msg, window, WM_TIMER, WM_TIMER, PM_NOREMOVE) &&
+                            msg.wParam == 3);
                 EXPECT_EQ(SendMessageA(window, WM_CLOSE, 0, 0), 0); // no second dialog
                 SendMessageA(window, WM_KEYDOWN, 'A', 0);           // the rules rest
                 EXPECT_FALSE(ClosePending(window));
