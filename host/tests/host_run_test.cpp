@@ -9,7 +9,6 @@
 #include "platform/portable/headless_display.h"
 #include "platform/portable/window_manager.h"
 
-#include <array>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
@@ -312,23 +311,23 @@ TEST_F(HostRun, OnlyWindows9xWithTheSettingAndTheSystemsModuleAsksForAPassword) 
 
 TEST_F(HostRun, AutoPlayAndPasswordRequestsAreAnsweredByFamilyPasswordAndMode) {
     // Windows 9x, a password, a preview: the AutoPlay answer, a close posted, the answer to 0x8000.
-    const std::pair<std::array<bool, 3>, std::vector<LRESULT>> cases[] = {
-        {{false, false, false}, {0, 0, 0}},
-        {{true, false, false}, {0, 1, 1}},
-        {{true, true, false}, {1, 1, 0}},
-        {{true, false, true}, {0, 1, 0}}};
-    for (const auto& [setup, expected] : cases) {
+    const std::tuple<bool, bool, bool, std::vector<LRESULT>> cases[] = {
+        {false, false, false, {0, 0, 0}},
+        {true, false, false, {0, 1, 1}},
+        {true, true, false, {1, 1, 0}},
+        {true, false, true, {0, 1, 0}}};
+    for (const auto& [win9x, password, preview, expected] : cases) {
         Fresh();
-        RequirePassword(setup[1] ? std::vector<BYTE>{1, 0, 0, 0} : std::vector<BYTE>{});
-        portable::SetPlatformId(setup[0] ? VER_PLATFORM_WIN32_WINDOWS : VER_PLATFORM_WIN32_NT);
+        RequirePassword(password ? std::vector<BYTE>{1, 0, 0, 0} : std::vector<BYTE>{});
+        portable::SetPlatformId(win9x ? VER_PLATFORM_WIN32_WINDOWS : VER_PLATFORM_WIN32_NT);
         services.answers = {FALSE, TRUE};
         std::vector<LRESULT> answers;
-        RunFrom(setup[2] ? "/p " + Number(Window(40, 30)) : "/s", [&](HWND saver) {
+        RunFrom(preview ? "/p " + Number(Window(40, 30)) : "/s", [&](HWND saver) {
             const LRESULT verify = SendMessageA(saver, 0x8000, 0, 0);
             answers = {SendMessageA(saver, RegisterWindowMessageA("QueryCancelAutoPlay"), 0, 0),
                        ClosePending(saver), verify};
             DestroyWindow(saver);
         });
-        EXPECT_EQ(answers, expected) << setup[0] << setup[1] << setup[2];
+        EXPECT_EQ(answers, expected) << win9x << password << preview;
     }
 }
