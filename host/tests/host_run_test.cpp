@@ -70,7 +70,7 @@ void ExpectCursorRules(HWND saver, bool fullScreen) {
 
 class HostRun : public ::testing::Test {
   protected:
-    void SetUp() override { Fresh(); }
+    void SetUp() override { Fresh(); } // the next test's Fresh() is the clean-up too
     // A new process, as far as the platform and the framework can tell.
     void Fresh() {
         portable::ResetPlatform();
@@ -80,16 +80,8 @@ class HostRun : public ::testing::Test {
         services = Services{};
         UseSteppedClock(16);
     }
-    void TearDown() override {
-        portable::ResetPlatform();
-        UseRealClock();
-    }
     static std::string Number(HWND w) { return std::to_string(reinterpret_cast<std::size_t>(w)); }
     static std::vector<LONG> Corners(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-    static bool ClosePending(HWND saver) {
-        MSG msg;
-        return PeekMessageA(&msg, saver, WM_CLOSE, WM_CLOSE, PM_NOREMOVE) != FALSE;
-    }
     // Runs a command tail; `script` sees each presented frame (1, 2, ...) of the saver.
     int Run(const std::string& tail, std::function<void(int, HWND)> script = {}) {
         int presented = 0;
@@ -260,7 +252,7 @@ TEST_F(HostRun, ASecondStartBringsTheFirstToTheFrontAndThePasswordGateHoldsOff) 
                             msg.wParam == 3);
                 EXPECT_EQ(SendMessageA(window, WM_CLOSE, 0, 0), 0); // no second dialog
                 SendMessageA(window, WM_KEYDOWN, 'A', 0);           // the rules rest
-                EXPECT_FALSE(ClosePending(window));
+                EXPECT_FALSE(PeekMessageA(&msg, window, WM_CLOSE, WM_CLOSE, PM_NOREMOVE));
                 SetCursor(portable::ArrowCursor); // the dialog shows the pointer
                 display->MoveCursor({50, 10});
                 portable::SetTickCount(1000);
@@ -324,8 +316,9 @@ TEST_F(HostRun, AutoPlayAndPasswordRequestsAreAnsweredByFamilyPasswordAndMode) {
         std::vector<LRESULT> answers;
         RunFrom(preview ? "/p " + Number(Window(40, 30)) : "/s", [&](HWND saver) {
             const LRESULT verify = SendMessageA(saver, 0x8000, 0, 0);
+            MSG msg;
             answers = {SendMessageA(saver, RegisterWindowMessageA("QueryCancelAutoPlay"), 0, 0),
-                       ClosePending(saver), verify};
+                       PeekMessageA(&msg, saver, WM_CLOSE, WM_CLOSE, PM_NOREMOVE), verify};
             DestroyWindow(saver);
         });
         EXPECT_EQ(answers, expected) << win9x << password << preview;
