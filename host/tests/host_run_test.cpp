@@ -17,8 +17,7 @@
 
 namespace {
 
-// What the fake system services were asked, and what they answer.
-struct Services {
+struct Services { // what the fake system services were asked, and what they answer
     std::vector<BOOL> answers{TRUE}; // one per password dialog, in order
     int dialogs = 0;
     std::function<void(HWND)> duringDialog;
@@ -130,8 +129,6 @@ class HostRun : public ::testing::Test {
 
 } // namespace
 
-// Rejected and unavailable modes exit with -1 and create nothing; the owners of the configuration
-// and of the password change fall back to the foreground window.
 TEST_F(HostRun, RejectedModesFailAndOwnersFallBackToTheForegroundWindow) {
     for (const char* tail : {"/p 1234", "/p", "/p:1234", "/x", "/\ts", "/c", "", "/a 1234"}) {
         EXPECT_EQ(Run(tail), -1) << "'" << tail << "'";
@@ -139,8 +136,7 @@ TEST_F(HostRun, RejectedModesFailAndOwnersFallBackToTheForegroundWindow) {
     }
     Window(8, 8, "WindowsScreenSaverClass", "Preview"); // not taken for a running saver, yet the
     const HWND newest = Window(20, 20);                 // class exists: no window follows
-    EXPECT_EQ(Run("/s"), -1);
-    EXPECT_EQ(GetForegroundWindow(), newest);
+    EXPECT_TRUE(Run("/s") == -1 && GetForegroundWindow() == newest);
     portable::SetPlatformId(VER_PLATFORM_WIN32_WINDOWS);
     EXPECT_EQ(Run("/a"), 0); // without MPR.DLL nothing happens, and that is no failure
     portable::AddModule(systemDir + "MPR.DLL",
@@ -151,13 +147,13 @@ TEST_F(HostRun, RejectedModesFailAndOwnersFallBackToTheForegroundWindow) {
         {"/c:" + Number(owner), owner}, {"/c:99999", front}, {"/c", front}, {"", nullptr}};
     for (const auto& [tail, expected] : configure) {
         EXPECT_EQ(Run(tail), -1) << tail; // no dialog template: the dialog fails at once
-        const auto& request = portable::LastDialogRequest();
-        EXPECT_TRUE(request.owner == expected && request.templateNumber == 2003) << tail;
+        EXPECT_EQ(portable::LastDialogRequest().owner, expected) << tail;
     }
     EXPECT_TRUE(Run("/a " + Number(owner)) == 0 && Run("/A 99999") == 0);
     EXPECT_EQ(services.changeCalls,
               decltype(services.changeCalls)({{"SCRSAVE", owner}, {"SCRSAVE", front}}));
     EXPECT_EQ(portable::ModuleLoadCount(systemDir + "MPR.DLL"), 0);
+    EXPECT_EQ(portable::LastDialogRequest().templateNumber, 2003u); // the configuration dialog
 }
 
 TEST_F(HostRun, PreviewLivesInItsParentIgnoresInputAndForwardsHelp) {
@@ -183,8 +179,7 @@ TEST_F(HostRun, PreviewLivesInItsParentIgnoresInputAndForwardsHelp) {
               (decltype(services.parentMessages){{WM_HELP, p, 77}, {WM_CONTEXTMENU, p, 78}}));
 }
 
-// Full screen over the virtual screen (else the screen's clip box); the input context detached,
-// then the saved one reattached, only through a module loaded already, never by the saver.
+// Over the virtual screen, else the screen's clip box; input context only via a loaded IMM32.DLL.
 TEST_F(HostRun, FullScreenCoversTheScreenHidesTheCursorAndClosesOnTravelBeyondFourPixels) {
     const HIMC saved = reinterpret_cast<HIMC>(std::uintptr_t{0x1234});
     const RECT virtualScreen{-100, -20, 700, 580}, screen{0, 0, 800, 600};
@@ -228,8 +223,7 @@ TEST_F(HostRun, FullScreenCoversTheScreenHidesTheCursorAndClosesOnTravelBeyondFo
     }
 }
 
-// A second start only brings the first to the front. The gate asks at once, refuses while up,
-// holds off from the end of the dialog, and measures the mouse from where it was at refusal.
+// The gate asks at once, refuses while up, holds off from the dialog's end, re-measures the mouse.
 TEST_F(HostRun, ASecondStartBringsTheFirstToTheFrontAndThePasswordGateHoldsOff) {
     RequirePassword();
     services.answers = {FALSE, TRUE};
