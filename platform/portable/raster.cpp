@@ -102,9 +102,9 @@ void FillDeviceRect(const RasterTarget& target, RECT rect, COLORREF color) {
     }
     // One row pixel by pixel, the others copied from it: a copy moves many pixels a store, and
     // a whole-screen fill, every frame's first step, takes a fraction of the time.
-    const std::uint32_t* first = target.surface->Row(area.top) + area.left;
+    std::uint32_t* const first = target.surface->Row(area.top) + area.left;
     const std::size_t width = static_cast<std::size_t>(area.right - area.left);
-    std::fill_n(target.surface->Row(area.top) + area.left, width, PixelFromColor(color));
+    std::fill_n(first, width, PixelFromColor(color));
     for (LONG y = area.top + 1; y < area.bottom; ++y) {
         std::memcpy(target.surface->Row(y) + area.left, first, width * sizeof(std::uint32_t));
     }

@@ -676,7 +676,16 @@ HWND X11Display::FindOtherProgramWindow(const char* className, const char* title
         XFree(name);
     }
     XFree(children);
-    const HWND handle = found != 0 ? StandIn(0, 0) : nullptr;
+    if (found == 0) {
+        return nullptr;
+    }
+    // One stand-in for each window found, however often it is searched for.
+    for (const auto& [handle, other] : state->others) {
+        if (other == found && IsWindow(handle)) {
+            return handle;
+        }
+    }
+    const HWND handle = StandIn(0, 0);
     if (handle != nullptr) {
         state->others[handle] = found;
     }
