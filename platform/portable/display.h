@@ -27,8 +27,6 @@ class Display {
     virtual void WindowGone(HWND window) = 0;
     // A window's paint begins (BeginPaint); renders step their clock here.
     virtual void PaintBegins(HWND window) = 0;
-    // Something is about to draw on a window's surface.
-    virtual void BeforeDrawing(HWND window) = 0;
     // An area (surface pixels) of a top-level window's surface is finished and can be shown.
     virtual void Present(HWND window, const Surface& surface, const RECT& area) = 0;
 

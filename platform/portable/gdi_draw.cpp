@@ -31,7 +31,7 @@ inline void Record(DrawCall::Kind kind, const DcObject& context, int x, int y, C
 }
 
 // The pixel at a logical point, or null where the context may not draw.
-std::uint32_t* ClippedPixel(const DcObject& context, int x, int y) {
+std::uint32_t* ClippedPixel(const DcObject& context, int x, int y, bool writing) {
     const RasterTarget target = TargetOf(context);
     const POINT device = ToDevice(context, x, y);
     const std::int64_t px = std::int64_t{device.x} + target.offset.x;
@@ -39,6 +39,9 @@ std::uint32_t* ClippedPixel(const DcObject& context, int x, int y) {
     if (target.surface == nullptr || px < target.clip.left || px >= target.clip.right ||
         py < target.clip.top || py >= target.clip.bottom) {
         return nullptr;
+    }
+    if (writing) {
+        target.surface->PrepareWriting();
     }
     return target.surface->Row(static_cast<int>(py)) + px;
 }
@@ -81,7 +84,7 @@ COLORREF SetPixel(HDC dc, int x, int y, COLORREF color) {
     if (context != nullptr) {
         Record(DrawCall::Kind::SetPixel, *context, x, y, color & 0xFFFFFFu);
     }
-    std::uint32_t* pixel = context ? ClippedPixel(*context, x, y) : nullptr;
+    std::uint32_t* pixel = context ? ClippedPixel(*context, x, y, true) : nullptr;
     if (pixel == nullptr) {
         return CLR_INVALID;
     }
@@ -91,7 +94,7 @@ COLORREF SetPixel(HDC dc, int x, int y, COLORREF color) {
 
 COLORREF GetPixel(HDC dc, int x, int y) {
     const DcObject* context = FindGdiObject<DcObject>(dc);
-    const std::uint32_t* pixel = context ? ClippedPixel(*context, x, y) : nullptr;
+    const std::uint32_t* pixel = context ? ClippedPixel(*context, x, y, false) : nullptr;
     return pixel ? ColorFromPixel(*pixel) : CLR_INVALID;
 }
 

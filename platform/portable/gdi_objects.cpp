@@ -42,9 +42,6 @@ struct GdiTable {
     std::size_t liveCount = 0;
     std::size_t stockCount = 0;
     StockObjects stock;
-    // The last released bitmap's pixels, ready for the next bitmap of the same size: a paint
-    // per frame must not allocate and clear a whole screen each time.
-    std::vector<std::uint32_t> spareBitmapPixels;
 
     GdiTable() {
         BitmapObject oneByOne;
@@ -89,9 +86,6 @@ struct GdiTable {
     }
     void Remove(const void* handle) {
         Slot* slot = SlotOf(handle);
-        if (auto* bitmap = std::get_if<BitmapObject>(&slot->entry->object)) {
-            spareBitmapPixels = bitmap->surface.Release();
-        }
         slot->entry.reset();
         freeSlots.push_back(static_cast<std::size_t>(
             (reinterpret_cast<std::uintptr_t>(handle) - HandleBase) / 4 &
@@ -186,7 +180,6 @@ RasterTarget TargetOf(const DcObject& context) {
         BitmapObject* bitmap = FindGdiObject<BitmapObject>(context.bitmap);
         target.surface = bitmap ? &bitmap->surface : nullptr;
     } else {
-        CurrentDisplay().BeforeDrawing(context.window);
         WindowSurface(context.window, target.surface, target.offset);
     }
     if (target.surface != nullptr) {
@@ -234,12 +227,9 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
     if (FindGdiObject<DcObject>(dc) == nullptr || width <= 0 || height <= 0) {
         return nullptr;
     }
-    GdiTable& table = Table();
     BitmapObject bitmap;
-    if (!bitmap.surface.Adopt(table.spareBitmapPixels, width, height)) {
-        bitmap.surface.Resize(width, height);
-    }
-    return static_cast<HBITMAP>(table.Add(std::move(bitmap)));
+    bitmap.surface.Resize(width, height);
+    return static_cast<HBITMAP>(Table().Add(std::move(bitmap)));
 }
 
 HDC CreateCompatibleDC(HDC dc) {

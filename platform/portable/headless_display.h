@@ -22,7 +22,6 @@ class HeadlessDisplay final : public Display {
     void WindowRaised(HWND) override {}
     void WindowGone(HWND) override {}
     void PaintBegins(HWND window) override;
-    void BeforeDrawing(HWND) override {}
     void Present(HWND window, const Surface& surface, const RECT& area) override;
     bool PumpEvents(bool wait) override;
 

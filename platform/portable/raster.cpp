@@ -2,13 +2,82 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <utility>
+#include <vector>
 
 namespace portable {
 
+namespace {
+
+class ProcessMemory : public PixelMemory {
+  public:
+    ProcessMemory(std::vector<std::uint32_t> memory, int memoryWidth, int memoryHeight)
+        : PixelMemory(memory.data(), memoryWidth, memoryHeight), storage(std::move(memory)) {}
+
+  private:
+    std::vector<std::uint32_t> storage;
+};
+
+// Memory given up lately, newest last; two are enough for a window and its off-screen image.
+struct MemoryPool {
+    static constexpr std::size_t Kept = 2;
+    PixelAllocator allocator;
+    std::vector<std::shared_ptr<PixelMemory>> spare;
+
+    std::shared_ptr<PixelMemory> Take(int width, int height) {
+        for (auto it = spare.rbegin(); it != spare.rend(); ++it) {
+            if ((*it)->width == width && (*it)->height == height) {
+                std::shared_ptr<PixelMemory> found = std::move(*it);
+                spare.erase(std::next(it).base());
+                return found;
+            }
+        }
+        if (allocator) {
+            if (auto given = allocator(width, height)) {
+                return given;
+            }
+        }
+        const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+        return std::make_shared<ProcessMemory>(std::vector<std::uint32_t>(count), width, height);
+    }
+    void GiveBack(std::shared_ptr<PixelMemory> memory) {
+        if (memory == nullptr || memory.use_count() > 1) {
+            return;
+        }
+        if (spare.size() == Kept) {
+            spare.erase(spare.begin());
+        }
+        spare.push_back(std::move(memory));
+    }
+};
+
+MemoryPool& Pool() {
+    // Never destroyed: surfaces of objects that live until exit give their memory back to it.
+    static MemoryPool& pool = *new MemoryPool;
+    return pool;
+}
+
+std::shared_ptr<PixelMemory> CopyOf(const PixelMemory& from) {
+    std::shared_ptr<PixelMemory> copy = Pool().Take(from.width, from.height);
+    copy->BeforeWriting();
+    std::copy(from.pixels, from.pixels + static_cast<std::size_t>(from.width) * from.height,
+              copy->pixels);
+    return copy;
+}
+
+} // namespace
+
+void SetPixelAllocator(PixelAllocator allocator) {
+    Pool().spare.clear(); // memory of the previous allocator goes with it
+    Pool().allocator = std::move(allocator);
+}
+
+Surface::~Surface() { Pool().GiveBack(std::move(memory)); }
+
 Surface::Surface(const Surface& other)
     : width(other.width), height(other.height),
-      owned(other.data, other.data == nullptr ? nullptr : other.data + other.Count()),
-      data(owned.data()) {}
+      memory(other.memory ? CopyOf(*other.memory) : nullptr) {}
 
 Surface& Surface::operator=(const Surface& other) {
     if (this != &other) {
@@ -17,45 +86,43 @@ Surface& Surface::operator=(const Surface& other) {
     return *this;
 }
 
+Surface& Surface::operator=(Surface&& other) noexcept {
+    if (this != &other) {
+        Pool().GiveBack(std::exchange(memory, std::move(other.memory)));
+        width = std::exchange(other.width, 0);
+        height = std::exchange(other.height, 0);
+    }
+    return *this;
+}
+
 void Surface::Resize(int newWidth, int newHeight) {
-    width = newWidth;
-    height = newHeight;
-    owned.resize(Count());
-    data = owned.data();
-}
-
-bool Surface::Adopt(std::vector<std::uint32_t>& memory, int newWidth, int newHeight) {
-    if (memory.size() != static_cast<std::size_t>(newWidth) * static_cast<std::size_t>(newHeight)) {
-        return false;
-    }
-    width = newWidth;
-    height = newHeight;
-    owned = std::move(memory);
-    memory.clear();
-    data = owned.data();
-    return true;
-}
-
-std::vector<std::uint32_t> Surface::Release() {
-    data = nullptr;
-    return std::move(owned);
-}
-
-void Surface::UseMemory(std::uint32_t* memory) {
-    if (data != nullptr && Count() > 0) {
-        std::memcpy(memory, data, Count() * sizeof(std::uint32_t));
-    }
-    data = memory;
-    owned = {};
-}
-
-void Surface::UseOwnMemory() {
-    if (data == owned.data()) {
+    if (newWidth == width && newHeight == height) {
         return;
     }
-    std::vector<std::uint32_t> copy(data, data + Count());
-    owned = std::move(copy);
-    data = owned.data();
+    Pool().GiveBack(std::move(memory));
+    memory = nullptr;
+    width = newWidth;
+    height = newHeight;
+    if (width > 0 && height > 0) {
+        memory = Pool().Take(width, height);
+    }
+}
+
+void Surface::Share(const Surface& other) {
+    if (memory != other.memory) {
+        Pool().GiveBack(std::exchange(memory, other.memory));
+    }
+}
+
+void Surface::PrepareWriting() {
+    if (memory == nullptr) {
+        return;
+    }
+    if (memory.use_count() > 1) {
+        memory = CopyOf(*memory); // the other surface keeps what both showed
+    } else {
+        memory->BeforeWriting();
+    }
 }
 
 std::uint32_t PixelFromColor(COLORREF color) {
@@ -100,6 +167,7 @@ void FillDeviceRect(const RasterTarget& target, RECT rect, COLORREF color) {
     if (IsEmptyRect(area)) {
         return;
     }
+    target.surface->PrepareWriting();
     // One row pixel by pixel, the others copied from it: a copy moves many pixels a store, and
     // a whole-screen fill, every frame's first step, takes a fraction of the time.
     std::uint32_t* const first = target.surface->Row(area.top) + area.left;
@@ -118,6 +186,7 @@ void SetDevicePixel(const RasterTarget& target, int x, int y, COLORREF color) {
     const std::int64_t py = std::int64_t{y} + target.offset.y;
     const RECT& clip = target.clip;
     if (px >= clip.left && px < clip.right && py >= clip.top && py < clip.bottom) {
+        target.surface->PrepareWriting();
         target.surface->Row(static_cast<int>(py))[px] = PixelFromColor(color);
     }
 }
@@ -188,21 +257,31 @@ void DrawDeviceLine(const RasterTarget& target, int x1, int y1, int x2, int y2,
     std::int64_t error =
         static_cast<std::int64_t>(2 * Wide{b} * (first + 1) - a - 2 * Wide{a} * minorOffset);
     const std::uint32_t pixel = PixelFromColor(color);
+    // The walk moves an index into the pixels rather than recomputing each pixel's place; the
+    // index is only used once the minor coordinate is inside the clip.
     Surface& surface = *target.surface;
+    surface.PrepareWriting();
+    std::uint32_t* const pixels = surface.Row(0);
+    const std::int64_t rowStep = surface.width;
+    const std::int64_t majorDelta = xMajor ? majorStep : majorStep * rowStep;
+    const std::int64_t minorDelta = xMajor ? minorStep * rowStep : minorStep;
+    std::int64_t minor = minorStart + minorStep * minorOffset;
+    const std::int64_t major = majorStart + majorStep * first;
+    std::int64_t index = xMajor ? minor * rowStep + major : major * rowStep + minor;
+    const std::int64_t rise = 2 * b;
+    const std::int64_t fall = 2 * b - 2 * a;
     for (std::int64_t k = first; k <= last; ++k) {
-        const std::int64_t major = majorStart + majorStep * k;
-        const std::int64_t minor = minorStart + minorStep * minorOffset;
         if (minor >= minorLow && minor <= minorHigh) {
-            const std::int64_t px = xMajor ? major : minor;
-            const std::int64_t py = xMajor ? minor : major;
-            surface.Row(static_cast<int>(py))[px] = pixel;
+            pixels[index] = pixel;
         }
         if (error + bias > 0) {
-            ++minorOffset;
-            error += 2 * b - 2 * a;
+            minor += minorStep;
+            index += minorDelta;
+            error += fall;
         } else {
-            error += 2 * b;
+            error += rise;
         }
+        index += majorDelta;
     }
 }
 
@@ -223,11 +302,21 @@ void CopyDeviceRect(const RasterTarget& target, int x, int y, int width, int hei
     if (IsEmptyRect(area)) {
         return;
     }
+    Surface& to = *target.surface;
+    const Surface& from = *source.surface;
+    // A copy of one whole surface onto another of its size, as every double-buffered frame
+    // ends, shares the memory instead: nothing is copied unless one of them is drawn on again.
+    if (shiftX == 0 && shiftY == 0 && area.left == 0 && area.top == 0 && area.right == to.width &&
+        area.bottom == to.height && from.width == to.width && from.height == to.height) {
+        to.Share(from);
+        return;
+    }
+    to.PrepareWriting();
     const std::size_t count = static_cast<std::size_t>(area.right - area.left);
     for (LONG row = area.top; row < area.bottom; ++row) {
-        const std::uint32_t* from = source.surface->Row(static_cast<int>(row + shiftY)) + (area.left + shiftX);
-        std::uint32_t* to = target.surface->Row(row) + area.left;
-        std::memmove(to, from, count * sizeof(std::uint32_t));
+        std::memmove(to.Row(row) + area.left,
+                     from.Row(static_cast<int>(row + shiftY)) + (area.left + shiftX),
+                     count * sizeof(std::uint32_t));
     }
 }
 

@@ -5,43 +5,65 @@
 #include "platform/portable/types.h"
 
 #include <cstdint>
-#include <vector>
+#include <functional>
+#include <memory>
 
 namespace portable {
 
-// A 32-bit image; pixels are 0x00RRGGBB as in a Windows 32-bit DIB, rows without padding. Its
-// memory is its own, or memory a display shares with its server.
+// Memory for the pixels of a surface, width × height. Surfaces may share it until one of them
+// writes; a display may provide memory its server reads the pixels from.
+class PixelMemory {
+  public:
+    PixelMemory(std::uint32_t* memoryPixels, int memoryWidth, int memoryHeight)
+        : pixels(memoryPixels), width(memoryWidth), height(memoryHeight) {}
+    virtual ~PixelMemory() = default;
+    PixelMemory(const PixelMemory&) = delete;
+    PixelMemory& operator=(const PixelMemory&) = delete;
+
+    // Before the pixels change; memory a server may still be reading waits here until it is done.
+    virtual void BeforeWriting() {}
+
+    std::uint32_t* const pixels;
+    const int width;
+    const int height;
+};
+
+// Where new pixel memory comes from (plain process memory unless a display says otherwise).
+// Memory that surfaces give up is kept for the next surface of the same size: a paint per frame
+// must not allocate a whole screen each time.
+using PixelAllocator = std::function<std::shared_ptr<PixelMemory>(int width, int height)>;
+void SetPixelAllocator(PixelAllocator allocator);
+
+// A 32-bit image; pixels are 0x00RRGGBB as in a Windows 32-bit DIB, rows without padding.
 class Surface {
   public:
     int width = 0;
     int height = 0;
 
     Surface() = default;
+    ~Surface();
     Surface(const Surface& other); // a copy always has memory of its own
     Surface& operator=(const Surface& other);
     Surface(Surface&&) noexcept = default;
-    Surface& operator=(Surface&&) noexcept = default;
+    Surface& operator=(Surface&&) noexcept;
 
-    // Own memory of the new size (what it held before is not kept).
+    // Memory of the new size; what it holds is not defined.
     void Resize(int newWidth, int newHeight);
-    // Takes over memory that an earlier surface gave back, if it has the size asked for.
-    bool Adopt(std::vector<std::uint32_t>& memory, int newWidth, int newHeight);
-    // Gives its own memory back, for a later surface to adopt.
-    std::vector<std::uint32_t> Release();
-    // From now on the pixels live in `memory` (width × height, kept by the caller); what the
-    // surface shows is copied there first.
-    void UseMemory(std::uint32_t* memory);
-    // Back to memory of its own, with the same pixels.
-    void UseOwnMemory();
-    const std::uint32_t* Data() const { return data; }
+    // Shows what `other` shows without copying a pixel; the first of the two to write then
+    // takes a copy of its own. `other` has this surface's size.
+    void Share(const Surface& other);
+    // Every pixel operation calls this before it writes.
+    void PrepareWriting();
+    const PixelMemory* Memory() const { return memory.get(); }
+    const std::uint32_t* Data() const { return memory ? memory->pixels : nullptr; }
 
-    std::uint32_t* Row(int y) { return data + static_cast<std::size_t>(y) * width; }
-    const std::uint32_t* Row(int y) const { return data + static_cast<std::size_t>(y) * width; }
+    std::uint32_t* Row(int y) { return memory->pixels + static_cast<std::size_t>(y) * width; }
+    const std::uint32_t* Row(int y) const {
+        return memory->pixels + static_cast<std::size_t>(y) * width;
+    }
 
   private:
-    std::size_t Count() const { return static_cast<std::size_t>(width) * height; }
-    std::vector<std::uint32_t> owned;
-    std::uint32_t* data = nullptr;
+    std::shared_ptr<PixelMemory> memory;
 };
 
 // Where a device context draws: device point (x, y) is pixel (x + offset.x, y + offset.y) of

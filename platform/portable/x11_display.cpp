@@ -20,6 +20,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <map>
+#include <set>
 #include <poll.h>
 #include <strings.h>
 #include <unistd.h>
@@ -28,13 +29,13 @@ namespace portable {
 
 namespace {
 
-// An X window that shows a top-level stand-in window, with the image it is painted from.
+// An X window that shows a top-level stand-in window. Where the server cannot share memory,
+// the window's pixels are copied into `image` and sent with each put.
 struct Mirror {
     ::Window window = 0;
     bool foreign = false; // another program's window: never created or destroyed here
     XImage* image = nullptr;
-    XShmSegmentInfo segment{};
-    bool putPending = false; // the server may still be reading `image`
+    bool putPending = false; // a plain put not yet known to be taken
 };
 
 volatile std::sig_atomic_t signalled = 0;
@@ -96,6 +97,24 @@ WPARAM VirtualKey(KeySym symbol) {
     }
 }
 
+// Pixels in memory shared with the server: a window that shows them is presented without a
+// copy. After a put the server may still be reading them; writing waits until it is done.
+class SharedPixels final : public PixelMemory {
+  public:
+    SharedPixels(X11Display::State* display, XImage* sharedImage,
+                 std::unique_ptr<XShmSegmentInfo> sharedSegment, int imageWidth, int imageHeight)
+        : PixelMemory(reinterpret_cast<std::uint32_t*>(sharedImage->data), imageWidth, imageHeight),
+          state(display), image(sharedImage), segment(std::move(sharedSegment)) {}
+    ~SharedPixels() override;
+    void BeforeWriting() override;
+
+    X11Display::State* state; // null once the display is closed
+    XImage* const image;
+    const std::unique_ptr<XShmSegmentInfo> segment; // where the image points to it
+    mutable bool putPending = false;
+    mutable ::Window putTo = 0;
+};
+
 } // namespace
 
 struct X11Display::State {
@@ -122,129 +141,46 @@ struct X11Display::State {
         return nullptr;
     }
 
-    // The stand-in surface of a top-level window, whose pixels may live in the shared image.
-    static Surface* SurfaceOf(HWND handle) {
-        Window* window = FindWindowObject(handle);
-        return window ? window->surface.get() : nullptr;
+    // Surface memory the server reads directly: every surface of a window's size or an
+    // off-screen image of it comes from here while the server can share memory.
+    std::set<SharedPixels*> shared;
+
+    std::shared_ptr<PixelMemory> NewSharedPixels(int width, int height);
+
+    void FreeImage(Mirror& mirror) {
+        WaitForPlainPut(mirror);
+        if (mirror.image != nullptr) {
+            XDestroyImage(mirror.image);
+            mirror.image = nullptr;
+        }
     }
 
-    void FreeImage(HWND handle, Mirror& mirror) {
-        WaitForPut(mirror);
-        if (mirror.image == nullptr) {
-            return;
-        }
-        Surface* surface = SurfaceOf(handle);
-        if (surface != nullptr && surface->Data() == reinterpret_cast<std::uint32_t*>(mirror.image->data)) {
-            surface->UseOwnMemory();
-        }
-        if (mirror.segment.shmaddr != nullptr) {
-            XShmDetach(x, &mirror.segment);
-            XSync(x, False);
-            shmdt(mirror.segment.shmaddr);
-            mirror.segment = XShmSegmentInfo{};
-            mirror.image->data = nullptr;
-        }
-        XDestroyImage(mirror.image);
-        mirror.image = nullptr;
-    }
-
-    // An image the size of the surface; in shared memory when the server takes it, and then the
-    // surface's pixels live in that image, so that presenting copies nothing.
-    bool EnsureImage(HWND handle, Mirror& mirror, int width, int height) {
+    // The image a plain put copies the window's pixels into, the surface's size.
+    bool EnsureImage(Mirror& mirror, int width, int height) {
         if (mirror.image != nullptr && mirror.image->width == width &&
             mirror.image->height == height) {
             return true;
         }
-        FreeImage(handle, mirror);
-        Visual* visual = DefaultVisual(x, screen);
-        const int depth = DefaultDepth(x, screen);
-        if (shm) {
-            mirror.image = XShmCreateImage(x, visual, static_cast<unsigned>(depth), ZPixmap,
-                                           nullptr, &mirror.segment, static_cast<unsigned>(width),
-                                           static_cast<unsigned>(height));
-            const std::size_t size =
-                static_cast<std::size_t>(mirror.image->bytes_per_line) * static_cast<std::size_t>(height);
-            mirror.segment.shmid = shmget(IPC_PRIVATE, size, IPC_CREAT | 0600);
-            mirror.segment.shmaddr = static_cast<char*>(
-                mirror.segment.shmid >= 0 ? shmat(mirror.segment.shmid, nullptr, 0) : reinterpret_cast<void*>(-1));
-            if (mirror.segment.shmaddr == reinterpret_cast<char*>(-1)) {
-                mirror.segment.shmaddr = nullptr;
-            }
-            shmAttachFailed = mirror.segment.shmaddr == nullptr;
-            if (!shmAttachFailed) {
-                mirror.image->data = mirror.segment.shmaddr;
-                mirror.segment.readOnly = False;
-                XShmAttach(x, &mirror.segment);
-                XSync(x, False);
-            }
-            if (mirror.segment.shmid >= 0) {
-                shmctl(mirror.segment.shmid, IPC_RMID, nullptr); // gone once both detach
-            }
-            if (!shmAttachFailed) {
-                Surface* surface = SurfaceOf(handle);
-                if (surface != nullptr && mirror.image->bytes_per_line == width * 4) {
-                    surface->UseMemory(reinterpret_cast<std::uint32_t*>(mirror.image->data));
-                }
-                return true;
-            }
-            // A remote display cannot share our memory: plain images from now on.
-            if (mirror.segment.shmaddr != nullptr) {
-                shmdt(mirror.segment.shmaddr);
-            }
-            mirror.segment = XShmSegmentInfo{};
-            mirror.image->data = nullptr;
-            XDestroyImage(mirror.image);
-            mirror.image = nullptr;
-            shm = false;
-        }
+        FreeImage(mirror);
         char* data = static_cast<char*>(std::malloc(static_cast<std::size_t>(width) * height * 4));
-        mirror.image = XCreateImage(x, visual, static_cast<unsigned>(depth), ZPixmap, 0, data,
-                                    static_cast<unsigned>(width), static_cast<unsigned>(height), 32,
-                                    0);
+        mirror.image = XCreateImage(x, DefaultVisual(x, screen),
+                                    static_cast<unsigned>(DefaultDepth(x, screen)), ZPixmap, 0,
+                                    data, static_cast<unsigned>(width),
+                                    static_cast<unsigned>(height), 32, 0);
         return mirror.image != nullptr;
     }
 
-    // The server is done with the previous frame before the next is written: a fast client
-    // never queues frames without bound.
-    void WaitForPut(Mirror& mirror) {
-        if (!mirror.putPending) {
-            return;
-        }
-        if (mirror.segment.shmaddr == nullptr) {
+    // A fast client never queues frames without bound: the server has taken the previous
+    // plain put before the next is sent.
+    void WaitForPlainPut(Mirror& mirror) {
+        if (mirror.putPending) {
             XSync(x, False);
             mirror.putPending = false;
-            return;
         }
-        // Only the completion (or the window's end) is taken here; every other event waits for
-        // the message loop, so that nothing, a resize say, changes the window while a frame is
-        // being presented. A server that never answers does not hang the saver.
-        struct Wanted {
-            int completion;
-            ::Window window;
-        } wanted{completionEvent, mirror.window};
-        const auto matches = [](::Display*, XEvent* event, XPointer argument) -> Bool {
-            const auto& want = *reinterpret_cast<Wanted*>(argument);
-            if (event->type == DestroyNotify) {
-                return event->xdestroywindow.window == want.window;
-            }
-            return event->type == want.completion &&
-                   reinterpret_cast<XShmCompletionEvent*>(event)->drawable == want.window;
-        };
-        constexpr int GiveUpMilliseconds = 2000;
-        XEvent event;
-        for (int waited = 0; waited < GiveUpMilliseconds && failedWindow != mirror.window;
-             waited += 5) {
-            if (XCheckIfEvent(x, &event, matches, reinterpret_cast<XPointer>(&wanted))) {
-                if (event.type == DestroyNotify) {
-                    Handle(event);
-                }
-                break;
-            }
-            pollfd connection{ConnectionNumber(x), POLLIN, 0};
-            poll(&connection, 1, 5);
-        }
-        mirror.putPending = false;
     }
+
+    // The server is done reading shared pixels before they are written again.
+    void WaitForPut(const SharedPixels& pixels);
 
     void Handle(XEvent& event);
     void CloseEverything() {
@@ -262,6 +198,11 @@ struct X11Display::State {
         failedWindow = 0;
         if (handle != nullptr && mirrors[handle].foreign) {
             std::fprintf(stderr, "epiphase: the window it was drawing in went away\n");
+            for (SharedPixels* pixels : shared) {
+                if (pixels->putTo == mirrors[handle].window) {
+                    pixels->putPending = false; // no completion comes for a window that is gone
+                }
+            }
             mirrors[handle].putPending = false;
             mirrors[handle].window = 0;
             PostMessageA(handle, WM_CLOSE, 0, 0);
@@ -272,8 +213,10 @@ struct X11Display::State {
 void X11Display::State::Handle(XEvent& event) {
     if (shm && event.type == completionEvent) {
         const auto& done = reinterpret_cast<XShmCompletionEvent&>(event);
-        if (const HWND handle = WindowOf(done.drawable)) {
-            mirrors[handle].putPending = false;
+        for (SharedPixels* pixels : shared) {
+            if (pixels->segment->shmseg == done.shmseg) {
+                pixels->putPending = false;
+            }
         }
         return;
     }
@@ -354,11 +297,126 @@ void X11Display::State::Handle(XEvent& event) {
     }
 }
 
-X11Display::X11Display(std::unique_ptr<State> opened) : state(std::move(opened)) {}
+std::shared_ptr<PixelMemory> X11Display::State::NewSharedPixels(int width, int height) {
+    // Small images (icons, text) are not worth a segment of their own.
+    constexpr int SmallestShared = 64 * 64;
+    if (!shm || width * height < SmallestShared) {
+        return nullptr;
+    }
+    auto segment = std::make_unique<XShmSegmentInfo>();
+    XImage* image = XShmCreateImage(x, DefaultVisual(x, screen),
+                                    static_cast<unsigned>(DefaultDepth(x, screen)), ZPixmap,
+                                    nullptr, segment.get(), static_cast<unsigned>(width),
+                                    static_cast<unsigned>(height));
+    if (image == nullptr) {
+        return nullptr;
+    }
+    if (image->bytes_per_line != width * 4) { // surfaces have rows without padding
+        XDestroyImage(image);
+        return nullptr;
+    }
+    segment->shmid = shmget(IPC_PRIVATE, static_cast<std::size_t>(image->bytes_per_line) * height,
+                            IPC_CREAT | 0600);
+    segment->shmaddr = static_cast<char*>(
+        segment->shmid >= 0 ? shmat(segment->shmid, nullptr, 0) : reinterpret_cast<void*>(-1));
+    if (segment->shmaddr == reinterpret_cast<char*>(-1)) {
+        segment->shmaddr = nullptr;
+    }
+    shmAttachFailed = segment->shmaddr == nullptr;
+    if (!shmAttachFailed) {
+        image->data = segment->shmaddr;
+        segment->readOnly = False;
+        XShmAttach(x, segment.get());
+        XSync(x, False);
+    }
+    if (segment->shmid >= 0) {
+        shmctl(segment->shmid, IPC_RMID, nullptr); // gone once both sides detach
+    }
+    if (shmAttachFailed) {
+        // A remote display cannot share our memory: plain puts from now on.
+        if (segment->shmaddr != nullptr) {
+            shmdt(segment->shmaddr);
+        }
+        image->data = nullptr;
+        XDestroyImage(image);
+        shm = false;
+        return nullptr;
+    }
+    auto pixels = std::make_shared<SharedPixels>(this, image, std::move(segment), width, height);
+    shared.insert(pixels.get());
+    return pixels;
+}
+
+void X11Display::State::WaitForPut(const SharedPixels& pixels) {
+    if (!pixels.putPending) {
+        return;
+    }
+    // Only the completion (or the window's end) is taken here; every other event waits for the
+    // message loop, so that nothing, a resize say, changes the window while a frame is being
+    // presented. A server that never answers does not hang the saver.
+    struct Wanted {
+        int completion;
+        ShmSeg segment;
+        ::Window window;
+    } wanted{completionEvent, pixels.segment->shmseg, pixels.putTo};
+    const auto matches = [](::Display*, XEvent* event, XPointer argument) -> Bool {
+        const auto& want = *reinterpret_cast<Wanted*>(argument);
+        if (event->type == DestroyNotify) {
+            return event->xdestroywindow.window == want.window;
+        }
+        return event->type == want.completion &&
+               reinterpret_cast<XShmCompletionEvent*>(event)->shmseg == want.segment;
+    };
+    constexpr int GiveUpMilliseconds = 2000;
+    XEvent event;
+    for (int waited = 0; waited < GiveUpMilliseconds && pixels.putPending &&
+                         failedWindow != pixels.putTo;
+         waited += 5) {
+        if (XCheckIfEvent(x, &event, matches, reinterpret_cast<XPointer>(&wanted))) {
+            if (event.type == DestroyNotify) {
+                Handle(event);
+            }
+            break;
+        }
+        pollfd connection{ConnectionNumber(x), POLLIN, 0};
+        poll(&connection, 1, 5);
+    }
+    pixels.putPending = false;
+}
+
+namespace {
+
+SharedPixels::~SharedPixels() {
+    if (state != nullptr) {
+        state->shared.erase(this);
+        XShmDetach(state->x, segment.get()); // after any put still queued: requests keep order
+    }
+    shmdt(segment->shmaddr);
+    image->data = nullptr;
+    XDestroyImage(image);
+}
+
+void SharedPixels::BeforeWriting() {
+    if (state != nullptr) {
+        state->WaitForPut(*this);
+    }
+}
+
+} // namespace
+
+X11Display::X11Display(std::unique_ptr<State> opened) : state(std::move(opened)) {
+    SetPixelAllocator([shared = state.get()](int width, int height) {
+        return shared->NewSharedPixels(width, height);
+    });
+}
 
 X11Display::~X11Display() {
+    SetPixelAllocator(nullptr); // frees the shared memory kept for later surfaces
+    for (SharedPixels* pixels : state->shared) {
+        pixels->state = nullptr; // surfaces that outlive the display keep plain memory
+    }
     for (auto& [handle, mirror] : state->mirrors) {
-        state->FreeImage(handle, mirror);
+        state->FreeImage(mirror);
         if (!mirror.foreign && mirror.window != 0) {
             XDestroyWindow(state->x, mirror.window);
         }
@@ -483,18 +541,6 @@ void X11Display::WindowShown(HWND handle, const RECT& rect) {
     XFlush(state->x);
 }
 
-void X11Display::BeforeDrawing(HWND handle) {
-    // Drawing into a surface the server may still be reading waits until it is done; until
-    // then the server's copy and the next frame's drawing run side by side.
-    while (GetParent(handle) != nullptr) {
-        handle = GetParent(handle);
-    }
-    const auto found = state->mirrors.find(handle);
-    if (found != state->mirrors.end()) {
-        state->WaitForPut(found->second);
-    }
-}
-
 void X11Display::WindowRaised(HWND handle) {
     if (const auto other = state->others.find(handle); other != state->others.end()) {
         XRaiseWindow(state->x, other->second);
@@ -514,7 +560,7 @@ void X11Display::WindowGone(HWND handle) {
         return;
     }
     Mirror& mirror = found->second;
-    state->FreeImage(handle, mirror);
+    state->FreeImage(mirror);
     if (!mirror.foreign && mirror.window != 0) {
         XUngrabKeyboard(state->x, CurrentTime);
         XUngrabPointer(state->x, CurrentTime);
@@ -532,34 +578,33 @@ void X11Display::Present(HWND handle, const Surface& surface, const RECT& painte
         return;
     }
     Mirror& mirror = found->second;
-    state->WaitForPut(mirror);
-    if (!state->EnsureImage(handle, mirror, surface.width, surface.height)) {
-        return;
-    }
     const RECT area = IntersectRects(painted, {0, 0, surface.width, surface.height});
     if (IsEmptyRect(area)) {
         return;
     }
     const int width = area.right - area.left;
-    if (surface.Data() != reinterpret_cast<std::uint32_t*>(mirror.image->data)) {
+    const int height = area.bottom - area.top;
+    const GC gc = DefaultGC(state->x, state->screen);
+    if (const auto* pixels = dynamic_cast<const SharedPixels*>(surface.Memory())) {
+        XShmPutImage(state->x, mirror.window, gc, pixels->image, area.left, area.top, area.left,
+                     area.top, static_cast<unsigned>(width), static_cast<unsigned>(height), True);
+        pixels->putPending = true;
+        pixels->putTo = mirror.window;
+    } else {
+        state->WaitForPlainPut(mirror);
+        if (!state->EnsureImage(mirror, surface.width, surface.height)) {
+            return;
+        }
         for (int y = area.top; y < area.bottom; ++y) {
             std::memcpy(mirror.image->data +
                             static_cast<std::ptrdiff_t>(y) * mirror.image->bytes_per_line +
                             area.left * 4,
                         surface.Row(y) + area.left, static_cast<std::size_t>(width) * 4);
         }
-    }
-    const GC gc = DefaultGC(state->x, state->screen);
-    if (mirror.segment.shmaddr != nullptr) {
-        XShmPutImage(state->x, mirror.window, gc, mirror.image, area.left, area.top, area.left,
-                     area.top, static_cast<unsigned>(width),
-                     static_cast<unsigned>(area.bottom - area.top), True);
-    } else {
         XPutImage(state->x, mirror.window, gc, mirror.image, area.left, area.top, area.left,
-                  area.top, static_cast<unsigned>(width),
-                  static_cast<unsigned>(area.bottom - area.top));
+                  area.top, static_cast<unsigned>(width), static_cast<unsigned>(height));
+        mirror.putPending = true;
     }
-    mirror.putPending = true;
     XFlush(state->x);
     state->CheckFailedWindow();
 }

@@ -27,7 +27,6 @@ class X11Display final : public Display {
     void WindowRaised(HWND window) override;
     void WindowGone(HWND window) override;
     void PaintBegins(HWND window) override;
-    void BeforeDrawing(HWND window) override;
     void Present(HWND window, const Surface& surface, const RECT& area) override;
     bool PumpEvents(bool wait) override;
     bool PaintDue() const override;

@@ -1,5 +1,6 @@
 #include "platform/portable/tests/test_canvas.h"
 
+#include <functional>
 #include <vector>
 
 using Gdi = PortableTest;
@@ -59,6 +60,37 @@ TEST_F(Gdi, OriginsConvertEachSideOfABlitAndBothWaysBetweenLogicalAndDevice) {
     DPtoLP(source.dc, points, 2);
     EXPECT_EQ(std::vector<LONG>({points[0].x, points[0].y, points[1].x, points[1].y}),
               std::vector<LONG>({5, -7, 9, 0}));
+}
+
+// A blit of a whole bitmap onto another of its size shares the pixels until one side is drawn
+// on; every way of drawing then leaves the other side as the blit left it.
+TEST_F(Gdi, AfterAWholeBlitDrawingOnEitherSideLeavesTheOtherAsItWas) {
+    const HBRUSH brush = CreateSolidBrush(RGB(9, 9, 9));
+    const HPEN pen = CreatePen(PS_SOLID, 0, RGB(9, 9, 9));
+    const RECT corner{0, 0, 1, 1};
+    Canvas lit(1, 1);
+    SetPixel(lit.dc, 0, 0, RGB(9, 9, 9));
+    const std::vector<std::function<void(HDC)>> draws{
+        [&](HDC dc) { FillRect(dc, &corner, brush); },
+        [](HDC dc) { SetPixel(dc, 0, 0, RGB(9, 9, 9)); },
+        [&](HDC dc) { SelectObject(dc, pen), MoveToEx(dc, 0, 0, nullptr), LineTo(dc, 1, 0); },
+        [&](HDC dc) { BitBlt(dc, 0, 0, 1, 1, lit.dc, 0, 0, SRCCOPY); },
+        [](HDC dc) {
+            RECT all{0, 0, 16, 16};
+            SetTextColor(dc, RGB(9, 9, 9)), DrawTextA(dc, "W", 1, &all, 0);
+        },
+    };
+    for (std::size_t i = 0; i < draws.size() * 2; ++i) {
+        Canvas source(16, 16), target(16, 16);
+        SetPixel(source.dc, 15, 15, RGB(0, 0, 9));
+        ASSERT_TRUE(BitBlt(target.dc, 0, 0, 16, 16, source.dc, 0, 0, SRCCOPY));
+        const bool onSource = i % 2 == 0;
+        draws[i / 2](onSource ? source.dc : target.dc);
+        EXPECT_EQ((onSource ? target : source).Lit(), (Pixels{{15, 15}})) << i;
+        EXPECT_GT((onSource ? source : target).Lit().size(), 1u) << i;
+    }
+    DeleteObject(brush);
+    DeleteObject(pen);
 }
 
 TEST_F(Gdi, StaleAndNullHandlesAreRefusedAndSelectedObjectsOutliveDeletion) {

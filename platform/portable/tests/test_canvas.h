@@ -46,7 +46,10 @@ class Canvas {
     portable::Surface& Pixels() const {
         return portable::FindGdiObject<portable::BitmapObject>(bitmap)->surface;
     }
-    void Clear() { std::fill(Pixels().Row(0), Pixels().Row(height), 0u); }
+    void Clear() {
+        Pixels().PrepareWriting();
+        std::fill(Pixels().Row(0), Pixels().Row(height), 0u);
+    }
     std::set<std::pair<int, int>> Lit() const { return ::Lit(Pixels()); }
 
     const int width;
