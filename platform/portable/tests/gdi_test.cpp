@@ -89,6 +89,14 @@ TEST_F(Gdi, AfterAWholeBlitDrawingOnEitherSideLeavesTheOtherAsItWas) {
         EXPECT_EQ((onSource ? target : source).Lit(), (Pixels{{15, 15}})) << i;
         EXPECT_GT((onSource ? source : target).Lit().size(), 1u) << i;
     }
+    // A blit that leaves out a column or a row copies what it covers, and only that.
+    for (const POINT part : {POINT{15, 16}, POINT{16, 15}}) {
+        Canvas source(16, 16), target(16, 16);
+        SetPixel(source.dc, 0, 0, RGB(9, 9, 9));
+        SetPixel(source.dc, 15, 15, RGB(9, 9, 9));
+        BitBlt(target.dc, 0, 0, part.x, part.y, source.dc, 0, 0, SRCCOPY);
+        EXPECT_EQ(target.Lit(), (Pixels{{0, 0}}));
+    }
     DeleteObject(brush);
     DeleteObject(pen);
 }
