@@ -1,5 +1,5 @@
-// The real epiphase.scr from outside, as the display settings and a user would drive it:
-// launched with each command line, watched through its windows and pixels, ended by real input.
+// The real epiphase.scr from outside, as the display settings and a user would drive it: full
+// screen, as a preview and behind the 9x password gate, watched through its windows and pixels.
 // Usage: windows_e2e PATH-TO-epiphase.scr; prints a line per check, then "N passed, N failed".
 
 #include <windows.h>
@@ -15,7 +15,6 @@
 namespace {
 
 std::string saver; // path of the .scr under test
-constexpr DWORD Rejected = 0xFFFFFFFFu;
 constexpr DWORD StillRunning = STILL_ACTIVE;
 
 // Dispatches our own windows' messages until `done` or the time is up; whether `done`.
@@ -115,13 +114,6 @@ void FullScreen() {
     if (window == nullptr) {
         return;
     }
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    Check(rect.left == GetSystemMetrics(SM_XVIRTUALSCREEN) &&
-              rect.right - rect.left == GetSystemMetrics(SM_CXVIRTUALSCREEN) &&
-              rect.bottom - rect.top == GetSystemMetrics(SM_CYVIRTUALSCREEN),
-          "/s covers the virtual screen");
-    Check((GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, "/s is topmost");
     Check(FramesChange(window), "/s paints frames");
     SetCursorPos(403, 300);
     Pump(600);
@@ -148,14 +140,9 @@ void Preview() {
         return FindWindowExA(monitor, nullptr, "WindowsScreenSaverClass", "Preview");
     });
     Check(window != nullptr, "/p makes a Preview child in the given window");
-    if (window != nullptr) {
-        RECT client{};
-        GetClientRect(window, &client);
-        Check(client.right == 152 && client.bottom == 112, "the preview fills its parent");
-        // No frames check: the native preview tests prove the drawing.
-        std::printf("reported: Wine shows no child window painted by another process (Wine's "
-                    "limitation: a minimal pair of programs behaves the same)\n");
-    }
+    // No frames check: the native preview tests prove the drawing.
+    std::printf("reported: Wine shows no child window painted by another process (Wine's "
+                "limitation: a minimal pair of programs behaves the same)\n");
     DestroyWindow(dialog);
     Check(run.ExitCode() == 0, "destroying the parent ends the preview with 0");
 }
@@ -175,20 +162,6 @@ void Resources() {
                        reinterpret_cast<void**>(&name), &length) &&
         std::string(name) == "Epiphase";
     Check(icon && version, "the .scr carries the icon ID_APP and the version record of Epiphase");
-}
-
-void Rejections() {
-    for (const char* arguments : {"/p 1234", "/p:1234", "/x", "/?", "/\ts", "/c", "", "/a 1234"}) {
-        Run run(arguments);
-        bool windowSeen = false;
-        DWORD code = StillRunning;
-        for (int attempt = 0; attempt < 400 && code == StillRunning; ++attempt) {
-            windowSeen = windowSeen || FindWindowA("WindowsScreenSaverClass", nullptr) != nullptr;
-            code = run.ExitCode(20);
-        }
-        Check(code == Rejected && !windowSeen,
-              ("'" + std::string(arguments) + "' exits with -1 and shows nothing").c_str());
-    }
 }
 
 // The Windows 9x family's password services: password_services.dll, installed as the system's
@@ -297,7 +270,6 @@ int main(int argc, char** argv) {
     FullScreen();
     Preview();
     Resources();
-    Rejections();
     PasswordGate();
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;
