@@ -87,21 +87,6 @@ TEST(MutatingPhasor, OmegaHoldsInsideItsRangeAndOtherwiseHomesOverTenToThirtySec
     }
 }
 
-TEST(MutatingPhasor, HomingIsARaisedCosineGlideThatEndsShortOfTheBound) {
-    At(10000);
-    MutatingPhasor mutating = QuietPhasor(3.0, true);
-    mutating.Update();                  // 30 s from 3.0 down to 1.0
-    mutating.omegaScrambleFrames = 0.0; // the countdown stands still while homing
-    At(25000);
-    mutating.Update();
-    EXPECT_EQ(mutating.GetPhasor().GetOmega(), 2.0); // halfway exactly
-    EXPECT_EQ(mutating.holding + mutating.omegaScrambleFrames, 0.0);
-    At(40000);
-    mutating.Update();
-    EXPECT_EQ(mutating.holding, 1);
-    EXPECT_EQ(mutating.GetPhasor().GetOmega(), 3.0 - (std::sin(1.570798268) + 1.0));
-}
-
 // A zero countdown draws bounds u × ModelPi − ModelPi / 2, ordered, narrowed to omega ± ModelPi.
 TEST(MutatingPhasor, OmegaScrambleDrawsAnOrderedRangeNarrowedAroundOmega) {
     const auto bound = [](std::int32_t draw) { return draw / 32767.0 * 3.141596536 - 1.570798268; };
@@ -120,21 +105,5 @@ TEST(MutatingPhasor, OmegaScrambleDrawsAnOrderedRangeNarrowedAroundOmega) {
         EXPECT_DOUBLE_EQ(mutating.omegaLow, low) << omega << " " << second;
         EXPECT_DOUBLE_EQ(mutating.omegaHigh, high) << omega << " " << second;
         EXPECT_TRUE(mutating.omegaScrambleFrames >= 500.0 && !mutating.rangeChecked) << omega;
-    }
-}
-
-// Due on a zero countdown with the amplitude in [0, 3]; else retried two Updates later.
-TEST(MutatingPhasor, AmplitudeScrambleNeedsTheAmplitudeInRangeAndRetriesTwoUpdatesLater) {
-    At(0);
-    for (const auto& [amplitude, draws] : {std::pair{0.0, 4}, {3.0, 4}, {-0.5, 0}, {4.5, 0}}) {
-        MutatingPhasor mutating = QuietPhasor();
-        mutating.GetPhasor().SetAmplitude(amplitude);
-        mutating.center = 2.0; // the running swing brings the amplitude back into range
-        mutating.amplitudeScrambleFrames = 0;
-        const auto update = [&] { return CountDraws([&] { mutating.Update(); }); };
-        EXPECT_EQ(update(), draws) << amplitude;
-        EXPECT_EQ(mutating.center, draws ? amplitude : 2.0);
-        EXPECT_EQ(update(), 0);
-        EXPECT_EQ(update(), draws ? 0 : 4) << amplitude; // a refused scramble comes back
     }
 }
