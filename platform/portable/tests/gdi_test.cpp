@@ -28,17 +28,21 @@ TEST_F(Gdi, FillRectIsHalfOpenAndClippedInDeviceCoordinates) {
     DeleteObject(brush);
 }
 
-// The memory canvas takes the clip box to device units and back (blits: the frame tests).
-TEST_F(Gdi, OriginsConvertBothWaysBetweenLogicalAndDevice) {
-    Canvas canvas(4, 4);
-    SetWindowOrgEx(canvas.dc, 5, -7, nullptr);
+// The memory canvas takes the clip box to device units and back, and blits from its own origin.
+TEST_F(Gdi, OriginsConvertBothWaysAndEachSideOfABlit) {
+    Canvas source(4, 4), target(6, 6);
+    SetWindowOrgEx(source.dc, 5, -7, nullptr);
     POINT points[2] = {{5, -7}, {9, 0}};
-    LPtoDP(canvas.dc, points, 2);
+    LPtoDP(source.dc, points, 2);
     EXPECT_EQ(std::vector<LONG>({points[0].x, points[0].y, points[1].x, points[1].y}),
               std::vector<LONG>({0, 0, 4, 7}));
-    DPtoLP(canvas.dc, points, 2);
+    DPtoLP(source.dc, points, 2);
     EXPECT_EQ(std::vector<LONG>({points[0].x, points[0].y, points[1].x, points[1].y}),
               std::vector<LONG>({5, -7, 9, 0}));
+    SetPixel(source.dc, 7, -5, RGB(255, 0, 0)); // its pixel (2, 2)
+    SetWindowOrgEx(target.dc, -1, -1, nullptr); // target logical (0, 0) is its pixel (1, 1)
+    EXPECT_TRUE(BitBlt(target.dc, 0, 0, 3, 3, source.dc, 5, -7, SRCCOPY));
+    EXPECT_EQ(target.Lit(), (Pixels{{3, 3}}));
 }
 
 TEST_F(Gdi, StaleAndNullHandlesAreRefusedAndSelectedObjectsOutliveDeletion) {
