@@ -15,7 +15,6 @@
 namespace {
 
 std::string saver; // path of the .scr under test
-constexpr DWORD StillRunning = STILL_ACTIVE;
 
 // Dispatches our own windows' messages until `done` or the time is up; whether `done`.
 bool PumpUntil(DWORD milliseconds, const std::function<bool()>& done) {
@@ -54,7 +53,7 @@ struct Run {
                        &startup, &process);
     }
     ~Run() {
-        if (ExitCode(0) == StillRunning) {
+        if (ExitCode(0) == STILL_ACTIVE) {
             TerminateProcess(process.hProcess, 99);
             WaitForSingleObject(process.hProcess, 5000);
         }
@@ -65,7 +64,7 @@ struct Run {
     DWORD ExitCode(DWORD milliseconds = 8000) {
         PumpUntil(milliseconds,
                   [this] { return WaitForSingleObject(process.hProcess, 10) == WAIT_OBJECT_0; });
-        DWORD code = StillRunning;
+        DWORD code = STILL_ACTIVE;
         GetExitCodeProcess(process.hProcess, &code);
         return code;
     }
@@ -113,7 +112,7 @@ void FullScreen() {
           "/s shows a WindowsScreenSaverClass window titled Screen Saver");
     SetCursorPos(403, 300);
     Pump(600);
-    Check(run.ExitCode(0) == StillRunning, "a cursor move of 3 pixels leaves it running");
+    Check(run.ExitCode(0) == STILL_ACTIVE, "a cursor move of 3 pixels leaves it running");
     SetCursorPos(405, 300);
     Check(run.ExitCode() == 0, "a further 2 pixels end it with exit code 0");
 }
@@ -245,7 +244,7 @@ void PasswordGate() {
               _stricmp(loaded[0].c_str(), SystemFile("PASSWORD.CPL").c_str()) == 0,
           "9x, password 1: input under /s asks VerifyScreenSavePwd of the system's PASSWORD.CPL "
           "for the saver window");
-    Check(FramesChange(window) && run.ExitCode(0) == StillRunning,
+    Check(FramesChange(window) && run.ExitCode(0) == STILL_ACTIVE,
           "the saver draws on while the password dialog is up");
     std::ofstream(Services("answer.txt")) << "1";
     Check(run.ExitCode() == 0, "an accepted password ends it with 0");

@@ -40,9 +40,11 @@ TEST_F(Gdi, OriginsConvertBothWaysAndEachSideOfABlit) {
     EXPECT_EQ(std::vector<LONG>({points[0].x, points[0].y, points[1].x, points[1].y}),
               std::vector<LONG>({5, -7, 9, 0}));
     SetPixel(source.dc, 7, -5, RGB(255, 0, 0)); // its pixel (2, 2)
+    SetPixel(source.dc, 5, -5, RGB(255, 0, 0)); // its pixel (0, 2)
     SetWindowOrgEx(target.dc, -1, -1, nullptr); // target logical (0, 0) is its pixel (1, 1)
-    EXPECT_TRUE(BitBlt(target.dc, 0, 0, 3, 3, source.dc, 5, -7, SRCCOPY));
-    EXPECT_EQ(target.Lit(), (Pixels{{3, 3}}));
+    // 5 × 5 asked for: only the source's 4 × 4 is copied.
+    EXPECT_TRUE(BitBlt(target.dc, 0, 0, 5, 5, source.dc, 5, -7, SRCCOPY));
+    EXPECT_EQ(target.Lit(), (Pixels{{1, 3}, {3, 3}}));
 }
 
 TEST_F(Gdi, StaleAndNullHandlesAreRefusedAndSelectedObjectsOutliveDeletion) {
