@@ -5,13 +5,7 @@
 set -u
 build=$1
 version=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-check() { # description, then a command that must succeed
-    if "${@:2}"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $1"; fi
-}
+source "$(dirname "$0")/checks.sh"
 
 deb=$work/epiphase_${version}_$(dpkg --print-architecture).deb
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
@@ -29,5 +23,4 @@ check "the unpacked program renders" "$hack" --render "$work/frame.png" --size 6
 check "lintian reports no error" bash -c "lintian --fail-on error '$deb' 2>&1 | grep '^E:'
     [ \${PIPESTATUS[0]} -eq 0 ]"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

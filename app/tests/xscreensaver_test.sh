@@ -2,7 +2,7 @@
 # The real xscreensaver daemon, configured to run only "epiphase --root": activating it runs our
 # program inside the daemon's window, deactivating it ends the program.
 set -u
-work=$(mktemp -d)
+source "$(dirname "$0")/checks.sh"
 chmod 755 "$work"
 cp "$1" "$work/epiphase"
 mkdir -p "$work/home"
@@ -33,11 +33,6 @@ wait_for() { # seconds, then a command
     for ((tries = $1 * 10; tries > 0; tries--)); do "${@:2}" && return 0; sleep 0.1; done
     return 1
 }
-passed=0
-failed=0
-check() {
-    if "${@:2}"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $1"; fi
-}
 in_daemon_window() {
     tr '\0' '\n' </proc/"$(pgrep -f '^epiphase --root' | head -1)"/environ |
         grep -q '^XSCREENSAVER_WINDOW='
@@ -58,5 +53,4 @@ check "it keeps running while the saver is active" running
 as_user xscreensaver-command -deactivate >/dev/null
 check "deactivating ends it" wait_for 10 stopped
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

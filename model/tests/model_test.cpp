@@ -1,13 +1,68 @@
 #include "model/clock.h"
 #include "model/mutating_phasor.h"
+#include "model/random.h"
 #include "model/tests/random_probe.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
 #include <tuple>
 
-using random_probe::CountDraws;
-using random_probe::ForceDraw;
+using namespace random_probe;
+
+static const std::uint32_t stateAtStart = RandomState(); // before anything in this program draws
+
+TEST(RandomStream, StartsAtStateOneWithTheKnownSequence) {
+    EXPECT_EQ(stateAtStart, 1u);
+    SetRandomState(1);
+    for (std::int32_t expected : {41, 18467, 6334, 26500, 19169}) {
+        EXPECT_EQ(NextRandom(), expected);
+    }
+}
+
+TEST(RandomStream, UnitRandomReachesBothEndsExactly) {
+    for (const auto& [draw, unit] : {std::pair{0, 0.0}, {32767, 1.0}, {16384, 16384 / 32767.0}}) {
+        ForceDraw(1, draw);
+        EXPECT_EQ(UnitRandom(), unit);
+    }
+}
+
+TEST(Clock, RealClockGoesOnFromWhereItStoodWithTheNamedCounterOnly) {
+    static std::int64_t firstCount = 0, secondCount = 0;
+    UseRealClock();
+    UseRealClockCounter([] { return firstCount; }, 1000);
+    const std::int32_t start = ElapsedMilliseconds();
+    firstCount += 1234;
+    EXPECT_EQ(ElapsedMilliseconds(), start + 1234);
+    // A counter at the PC timer chip's rate, far from zero: no step back, then its own pace.
+    secondCount = 5'000'000'000;
+    UseRealClockCounter([] { return secondCount; }, 3'579'545);
+    EXPECT_EQ(ElapsedMilliseconds(), start + 1234);
+    firstCount += 100'000;
+    secondCount += 3'579'545LL * 7;
+    EXPECT_EQ(ElapsedMilliseconds(), start + 8234);
+}
+
+// Amplitude: one draw, a floor below 0 counts as 0, bounds may be reversed; omega: 2, 1st dropped.
+TEST(Phasor, RandomSettersDrawTheirRanges) {
+    Phasor phasor;
+    for (const auto& [draw, low, high, amplitude] :
+         {std::tuple{32767, -1.0, 3.0, 3.0}, {0, -1.0, 3.0, 0.0}, {32767, 2.0, 1.0, 1.0}}) {
+        ForceDraw(1, draw);
+        EXPECT_EQ(CountDraws([&] { phasor.RandomizeAmplitude(low, high); }), 1);
+        EXPECT_EQ(phasor.GetAmplitude(), amplitude);
+    }
+    for (const auto& [draw, omega] : {std::pair{32767, 3.141596536}, {0, -3.141596536}}) {
+        ForceDraw(2, draw);
+        EXPECT_EQ(CountDraws([&] { phasor.RandomizeOmega(-3.141596536, 3.141596536); }), 2);
+        EXPECT_EQ(phasor.GetOmega(), omega);
+    }
+}
+
+TEST(Phasor, ColorKeepsTheLowEightBitsOfEachChannel) {
+    Phasor phasor;
+    phasor.SetColor(0x112, 0x34, 0x256);
+    EXPECT_EQ(phasor.GetColor(), 0x00563412u);
+}
 
 constexpr double TwoPi = 6.283193072; // twice the saver's circle constant, 3.141596536
 
@@ -87,21 +142,6 @@ TEST(MutatingPhasor, OmegaHoldsInsideItsRangeAndOtherwiseHomesOverTenToThirtySec
     }
 }
 
-TEST(MutatingPhasor, HomingIsARaisedCosineGlideThatEndsShortOfTheBound) {
-    At(10000);
-    MutatingPhasor mutating = QuietPhasor(3.0, true);
-    mutating.Update();                  // 30 s from 3.0 down to 1.0
-    mutating.omegaScrambleFrames = 0.0; // the countdown stands still while homing
-    At(25000);
-    mutating.Update();
-    EXPECT_EQ(mutating.GetPhasor().GetOmega(), 2.0); // halfway exactly
-    EXPECT_EQ(mutating.holding + mutating.omegaScrambleFrames, 0.0);
-    At(40000);
-    mutating.Update();
-    EXPECT_EQ(mutating.holding, 1);
-    EXPECT_EQ(mutating.GetPhasor().GetOmega(), 3.0 - (std::sin(1.570798268) + 1.0));
-}
-
 // A zero countdown draws bounds u × ModelPi − ModelPi / 2, ordered, narrowed to omega ± ModelPi.
 TEST(MutatingPhasor, OmegaScrambleDrawsAnOrderedRangeNarrowedAroundOmega) {
     const auto bound = [](std::int32_t draw) { return draw / 32767.0 * 3.141596536 - 1.570798268; };
@@ -115,26 +155,10 @@ TEST(MutatingPhasor, OmegaScrambleDrawsAnOrderedRangeNarrowedAroundOmega) {
     for (const auto& [omega, first, second, low, high] : cases) {
         MutatingPhasor mutating = QuietPhasor(omega);
         mutating.omegaScrambleFrames = 0.0;
-        random_probe::ForceDraws(1, first, second);
+        ForceDraws(1, first, second);
         EXPECT_EQ(CountDraws([&] { mutating.Update(); }), 6);
         EXPECT_DOUBLE_EQ(mutating.omegaLow, low) << omega << " " << second;
         EXPECT_DOUBLE_EQ(mutating.omegaHigh, high) << omega << " " << second;
         EXPECT_TRUE(mutating.omegaScrambleFrames >= 500.0 && !mutating.rangeChecked) << omega;
-    }
-}
-
-// Due on a zero countdown with the amplitude in [0, 3]; else retried two Updates later.
-TEST(MutatingPhasor, AmplitudeScrambleNeedsTheAmplitudeInRangeAndRetriesTwoUpdatesLater) {
-    At(0);
-    for (const auto& [amplitude, draws] : {std::pair{0.0, 4}, {3.0, 4}, {-0.5, 0}, {4.5, 0}}) {
-        MutatingPhasor mutating = QuietPhasor();
-        mutating.GetPhasor().SetAmplitude(amplitude);
-        mutating.center = 2.0; // the running swing brings the amplitude back into range
-        mutating.amplitudeScrambleFrames = 0;
-        const auto update = [&] { return CountDraws([&] { mutating.Update(); }); };
-        EXPECT_EQ(update(), draws) << amplitude;
-        EXPECT_EQ(mutating.center, draws ? amplitude : 2.0);
-        EXPECT_EQ(update(), 0);
-        EXPECT_EQ(update(), draws ? 0 : 4) << amplitude; // a refused scramble comes back
     }
 }
