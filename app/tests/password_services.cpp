@@ -1,8 +1,8 @@
-// A stand-in for the system's password services, installed by the end-to-end harness as
-// PASSWORD.CPL. It records every load and call in DIR\record.txt and takes the verifier's answer
-// from DIR\answer.txt, DIR being $EPIPHASE_SERVICES_DIR. With $EPIPHASE_SAMPLE_OBJECTS set it also
-// counts the process's GDI objects and top-level windows about once a second (Wine's
-// GetGuiResources answers 0 for every process).
+// Stand-ins for the system's password services, installed by the end-to-end harness as
+// PASSWORD.CPL and MPR.DLL. They record every load and call in DIR\record.txt and take the
+// verifier's answer from DIR\answer.txt, DIR being $EPIPHASE_SERVICES_DIR. With
+// $EPIPHASE_SAMPLE_OBJECTS set they also count the process's GDI objects and top-level windows
+// about once a second (Wine's GetGuiResources answers 0 for every process).
 
 #include <windows.h>
 
@@ -85,4 +85,11 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window) {
     DeleteFileA(InDirectory("answer.txt").c_str());
     Record(std::string("answer ") + answer + " " + std::to_string(GetTickCount()));
     return answer == '1';
+}
+
+extern "C" __declspec(dllexport) DWORD WINAPI
+    PwdChangePasswordA(LPCSTR provider, HWND parent, DWORD flags, void* reserved) {
+    Record(std::string("change ") + provider + " " + Number(parent) + " " + std::to_string(flags) +
+           " " + Number(reserved));
+    return 0;
 }

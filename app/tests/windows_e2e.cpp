@@ -15,6 +15,7 @@
 namespace {
 
 std::string saver; // path of the .scr under test
+constexpr DWORD Rejected = 0xFFFFFFFFu; // the exit code -1
 
 // Dispatches our own windows' messages until `done` or the time is up; whether `done`.
 bool PumpUntil(DWORD milliseconds, const std::function<bool()>& done) {
@@ -157,9 +158,10 @@ void Resources() {
     Check(icon && version, "the .scr carries the icon ID_APP and the version record of Epiphase");
 }
 
-// The Windows 9x family's password services: password_services.dll, installed as the system's
-// PASSWORD.CPL, records each load and call in record.txt and ends its dialog on answer.txt.
-std::string services; // the folder of both files
+// The Windows 9x family's password services, played by password_services.dll: it records each
+// load and call in record.txt and waits for answer.txt (both in `services`) to end its dialog.
+std::string services, module, directory; // directory: where the .scr is
+const std::string PasswordOn("\1\0\0\0", 4);
 
 std::string SystemFile(const char* name) {
     char path[MAX_PATH] = "";
@@ -182,12 +184,14 @@ void SetValue(const char* key, const char* name, DWORD type, const std::string& 
     }
     RegCloseKey(handle);
 }
-// Wine reports the 9x family to epiphase.scr alone; the password setting is on or absent.
-void Family9xWithPassword(bool on) {
+// Wine's settings for epiphase.scr alone.
+void Family9x(bool on) {
     SetValue("Software\\Wine\\AppDefaults\\epiphase.scr", "Version", REG_SZ,
              on ? std::string("win98", 6) : "");
-    SetValue("Control Panel\\Desktop", "ScreenSaveUsePassword", REG_DWORD,
-             on ? std::string("\1\0\0\0", 4) : "");
+}
+void Password(const std::string& data) {
+    SetValue("Control Panel\\Desktop", "ScreenSaveUsePassword",
+             data.size() == 4 ? REG_DWORD : REG_BINARY, data);
 }
 
 // The rest of each recorded line that begins with `word`, once there are `atLeast` (8 s at most).
@@ -205,26 +209,39 @@ std::vector<std::string> Recorded(const std::string& word, std::size_t atLeast =
     });
     return found;
 }
-
-// First a minute of /s: the GDI objects and windows of the saver's process, counted inside it by
-// the services module between frames (Wine's GetGuiResources answers 0), stay as after the first
-// frame. Then input asks for the password; the gate's rules are pinned by the native run tests.
-void PasswordGate() {
-    char temp[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, temp);
-    services = std::string(temp) + "epiphase-services";
-    CreateDirectoryA(services.c_str(), nullptr);
+void Fresh() { // a new record, no answer pending
     DeleteFileA(Services("record.txt").c_str());
     DeleteFileA(Services("answer.txt").c_str());
-    SetEnvironmentVariableA("EPIPHASE_SERVICES_DIR", services.c_str());
-    const std::string module =
-        saver.substr(0, saver.find_last_of("\\/") + 1) + "password_services.dll";
-    CopyFileA(module.c_str(), SystemFile("password.cpl").c_str(), FALSE);
-    Family9xWithPassword(true);
+}
+void Answer(const char* answer) {
+    std::ofstream(Services("answer.txt")) << answer;
+}
+unsigned long Tick(const std::string& recorded) {
+    return std::stoul(recorded.substr(recorded.find(' ')));
+}
+std::string Number(HWND window) {
+    return std::to_string(reinterpret_cast<UINT_PTR>(window));
+}
+
+// Presses a key once the saver is in front and drawing.
+HWND StartAndPress() {
+    const HWND window = WaitForWindow(FullScreenSaver);
+    WaitForWindow([window] { return GetForegroundWindow() == window ? window : nullptr; });
+    Pump(500);
+    Key(VK_SPACE);
+    return window;
+}
+
+// 9x, password 1. First a minute of /s: the GDI objects and windows of the saver's process,
+// counted inside it by the services module between frames (Wine's GetGuiResources answers 0),
+// stay as after the first frame.
+void PasswordGate() {
+    Password(PasswordOn);
+    Fresh();
     SetEnvironmentVariableA("EPIPHASE_SAMPLE_OBJECTS", "1");
     Run run("/s");
     SetEnvironmentVariableA("EPIPHASE_SAMPLE_OBJECTS", nullptr);
-    const HWND window = WaitForWindow(FullScreenSaver);
+    WaitForWindow(FullScreenSaver);
     Pump(1500);
     const std::size_t first = Recorded("objects").size();
     Pump(60000);
@@ -235,21 +252,131 @@ void PasswordGate() {
           ("/s for 60 s: GDI objects and windows constant after the first frame (" +
            (counts.empty() ? "" : counts.back()) + ")")
               .c_str());
-    WaitForWindow([window] { return GetForegroundWindow() == window ? window : nullptr; });
-    Key(VK_SPACE);
+    const HWND window = StartAndPress();
     const std::vector<std::string> asked = Recorded("verify", 1), loaded = Recorded("load");
-    Check(asked.size() == 1 &&
-              asked[0].rfind(std::to_string(reinterpret_cast<UINT_PTR>(window)) + " ", 0) == 0 &&
-              loaded.size() == 1 &&
+    Check(asked.size() == 1 && asked[0].rfind(Number(window) + " ", 0) == 0 && loaded.size() == 1 &&
               _stricmp(loaded[0].c_str(), SystemFile("PASSWORD.CPL").c_str()) == 0,
           "9x, password 1: input under /s asks VerifyScreenSavePwd of the system's PASSWORD.CPL "
           "for the saver window");
     Check(FramesChange(window) && run.ExitCode(0) == STILL_ACTIVE,
           "the saver draws on while the password dialog is up");
-    std::ofstream(Services("answer.txt")) << "1";
+    Answer("0");
+    Recorded("answer", 1);
+    Pump(1000);
+    CURSORINFO cursor{};
+    cursor.cbSize = sizeof cursor;
+    GetCursorInfo(&cursor);
+    Check(FramesChange(window) && run.ExitCode(0) == STILL_ACTIVE && cursor.hCursor == nullptr,
+          "a refused password keeps it running and drawing, the cursor hidden again");
+    Key(VK_SPACE);
+    Recorded("verify", 2);
+    Answer("0");
+    Recorded("answer", 2);
+    Key(VK_SPACE); // within 200 ms after the dialog ended, unless this machine is slow
+    Pump(1000);
+    Key(VK_SPACE);
+    const std::vector<std::string> asks = Recorded("verify", 3);
+    Pump(500);
+    Check(Recorded("verify").size() == 3 && Tick(asks[2]) - Tick(Recorded("answer")[1]) >= 200,
+          "input within 200 ms after a dialog is ignored, later input asks again");
+    Answer("1");
     Check(run.ExitCode() == 0, "an accepted password ends it with 0");
-    Family9xWithPassword(false);
+}
+
+// Each case: the family, the setting, a system module moved from the system directory to beside
+// the .scr, the command line (/s: a key is pressed, an accepted password if asked), the exit
+// code, whether a password is asked, the PwdChangePasswordA call expected.
+void PasswordCases() {
+    const HWND foreground = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                            nullptr, nullptr, nullptr, nullptr);
+    const HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 60, 0, 50, 50,
+                                       nullptr, nullptr, nullptr, nullptr);
+    struct Case {
+        bool family9x;
+        std::string setting;
+        const char* missing;
+        std::string arguments;
+        DWORD exitCode;
+        bool asks;
+        std::string change;
+        const char* what;
+    };
+    const std::string named = "/a " + Number(other), off(4, '\0'), none;
+    const std::string changeOther = "SCRSAVE " + Number(other) + " 0 0";
+    for (const Case& c :
+         {Case{true, off, nullptr, "/s", 0, false, none,
+               "9x, password 0: input ends /s with 0, PASSWORD.CPL never loaded"},
+          Case{true, none, nullptr, "/s", 0, false, none, "9x, password setting absent: the same"},
+          Case{true, "\1", nullptr, "/s", 0, true, none,
+               "9x, password stored as the single byte 1: required, and accepted ends with 0"},
+          Case{true, PasswordOn, "password.cpl", "/s", 0, false, none,
+               "9x, password 1, PASSWORD.CPL only beside the .scr: never loaded, input ends /s"},
+          Case{false, PasswordOn, nullptr, "/s", 0, false, none,
+               "NT family, password 1: input ends /s with 0, no password module loaded"},
+          Case{true, none, nullptr, named, 0, false, changeOther,
+               "9x: /a HWND calls PwdChangePasswordA(\"SCRSAVE\", HWND, 0, 0), exits with 0"},
+          Case{true, none, nullptr, "/a 1234", 0, false, "SCRSAVE " + Number(foreground) + " 0 0",
+               "9x: /a with no such window passes the foreground window"},
+          Case{true, none, "mpr.dll", named, 0, false, none,
+               "9x: /a with MPR.DLL only beside the .scr exits with 0, never loads it"},
+          Case{false, none, nullptr, named, Rejected, false, none,
+               "NT family: /a exits with -1, MPR.DLL never loaded"}}) {
+        Family9x(c.family9x);
+        Password(c.setting);
+        if (c.missing != nullptr) {
+            MoveFileA(SystemFile(c.missing).c_str(), Services(c.missing).c_str());
+            CopyFileA(module.c_str(), (directory + c.missing).c_str(), FALSE);
+        }
+        SetForegroundWindow(foreground);
+        Pump(300);
+        Fresh();
+        Run run(c.arguments);
+        if (c.arguments == "/s") {
+            StartAndPress();
+        }
+        if (c.asks) {
+            Recorded("verify", 1);
+            Answer("1");
+        }
+        const std::size_t changes = !c.change.empty();
+        Check(run.ExitCode() == c.exitCode && Recorded("verify").size() == c.asks &&
+                  Recorded("change") == std::vector<std::string>(changes, c.change) &&
+                  Recorded("load").size() == c.asks + changes,
+              c.what);
+        if (c.missing != nullptr) {
+            DeleteFileA((directory + c.missing).c_str());
+            MoveFileA(Services(c.missing).c_str(), SystemFile(c.missing).c_str());
+        }
+    }
+    Family9x(true);
+    DestroyWindow(foreground);
+    DestroyWindow(other);
+}
+
+// The 9x family for epiphase.scr, its password services installed in the system directory (the
+// stand-in MPR.DLL chosen over Wine's own for epiphase.scr alone), all undone afterwards.
+void PasswordScenarios() {
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    services = std::string(temp) + "epiphase-services";
+    CreateDirectoryA(services.c_str(), nullptr);
+    SetEnvironmentVariableA("EPIPHASE_SERVICES_DIR", services.c_str());
+    directory = saver.substr(0, saver.find_last_of("\\/") + 1);
+    module = directory + "password_services.dll";
+    MoveFileA(SystemFile("mpr.dll").c_str(), Services("mpr.dll.wine").c_str());
+    CopyFileA(module.c_str(), SystemFile("mpr.dll").c_str(), FALSE);
+    CopyFileA(module.c_str(), SystemFile("password.cpl").c_str(), FALSE);
+    const char* const overrides = "Software\\Wine\\AppDefaults\\epiphase.scr\\DllOverrides";
+    SetValue(overrides, "mpr", REG_SZ, std::string("native", 7));
+    Family9x(true);
+    PasswordGate();
+    PasswordCases();
+    Family9x(false);
+    SetValue(overrides, "mpr", REG_SZ, "");
+    Password("");
     DeleteFileA(SystemFile("password.cpl").c_str());
+    DeleteFileA(SystemFile("mpr.dll").c_str());
+    MoveFileA(Services("mpr.dll.wine").c_str(), SystemFile("mpr.dll").c_str());
 }
 
 } // namespace
@@ -263,7 +390,7 @@ int main(int argc, char** argv) {
     FullScreen();
     Preview();
     Resources();
-    PasswordGate();
+    PasswordScenarios();
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;
 }

@@ -85,9 +85,13 @@ class X11Test : public ::testing::Test {
         }
     }
 
-    Window MakeWindow(unsigned width, unsigned height) {
+    Window MakeWindow(int width, int height, bool overrideRedirect = false) {
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = overrideRedirect;
         const Window window =
-            XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, width, height, 0, 0, 0);
+            XCreateWindow(display, DefaultRootWindow(display), 0, 0, static_cast<unsigned>(width),
+                          static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
+                          CopyFromParent, CWOverrideRedirect, &attributes);
         XMapRaised(display, window);
         XSync(display, False);
         return window;
@@ -142,6 +146,9 @@ class X11Test : public ::testing::Test {
             }
         }
         return 0;
+    }
+    Window Topmost() {
+        return Find([](Window, const XWindowAttributes&) { return true; });
     }
     Window OwnWindow() { // -window
         return Find([this](Window window, const XWindowAttributes&) {
@@ -215,12 +222,14 @@ TEST_F(X11Test, DelayPacesFramesInEveryLiveMode) {
     }
 }
 
-// While it waits 10 s for a frame: a 3-pixel move leaves it running, 2 more end it; so does a key.
+// A 3-pixel move leaves it running, 2 more end it; so does a key while it waits 10 s for a frame.
 TEST_F(X11Test, FullScreenEndsOnTravelBeyondFourPixelsAndOnAKeyWhileWaitingForItsFrame) {
-    for (const auto& [first, last] :
-         {std::pair{"mousemove 403 300", "mousemove 405 300"}, {"", "key space"}}) {
+    for (const auto& [delay, first, last] :
+         {std::tuple{"16667", "mousemove 403 300", "mousemove 405 300"},
+          {"10000000", "mousemove 403 300", "mousemove 405 300"},
+          {"10000000", "", "key space"}}) {
         Xdotool("mousemove 400 300");
-        Saver saver({"/s", "-delay", "10000000"});
+        Saver saver({"/s", "-delay", delay});
         ASSERT_NE(FullScreenWindow(), 0u);
         std::this_thread::sleep_for(300ms);
         if (*first != '\0') {
@@ -229,10 +238,22 @@ TEST_F(X11Test, FullScreenEndsOnTravelBeyondFourPixelsAndOnAKeyWhileWaitingForIt
         }
         const auto start = std::chrono::steady_clock::now();
         ASSERT_EQ(std::system((std::string("xdotool ") + last).c_str()), 0);
-        EXPECT_EQ(saver.ExitCode(), 0) << last;
-        std::printf("ended %lld ms after %s began\n",
+        EXPECT_EQ(saver.ExitCode(), 0) << delay << ", " << last;
+        std::printf("-delay %s: ended %lld ms after %s began\n", delay,
                     static_cast<long long>((std::chrono::steady_clock::now() - start) / 1ms), last);
     }
+}
+
+TEST_F(X11Test, ASecondFullScreenSaverBringsTheFirstToTheFrontAndEnds) {
+    Saver first({"/s"});
+    const Window window = FullScreenWindow();
+    ASSERT_TRUE(FramesArrive(window)); // done starting, raising itself included
+    const Window cover = MakeWindow(100, 100, true);
+    ASSERT_EQ(Topmost(), cover);
+    Saver second({"/s"});
+    EXPECT_EQ(second.ExitCode(), 0);
+    EXPECT_EQ(Topmost(), window);
+    EXPECT_TRUE(first.Running());
 }
 
 int main(int argc, char** argv) {
