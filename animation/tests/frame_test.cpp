@@ -31,6 +31,13 @@ TEST_F(Frames, WholeFramesMatchTheCheckedRecord) {
     }
 }
 
+// A restart shows its light start colour at once (the rest of it the frame records pin).
+TEST_F(Frames, RestartShowsItsLightStartColourAtOnce) {
+    animation.background.red.current = 0;
+    animation.Restart();
+    EXPECT_EQ(animation.background.red.current, animation.background.red.start);
+}
+
 // Paints clip to clientRect (WM_SIZE's, no paint asked), never erase; prints follow the clip box.
 TEST_F(Frames, PaintsClipToTheClientAreaAndPrintsFollowTheClipBox) {
     Create(100, 80);
