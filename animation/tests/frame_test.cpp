@@ -1,6 +1,8 @@
 #include "animation/tests/animation_fixture.h"
+#include "model/tests/random_probe.h"
 
 #include <algorithm>
+#include <string>
 #include <tuple>
 
 using Frames = AnimationTest;
@@ -31,11 +33,33 @@ TEST_F(Frames, WholeFramesMatchTheCheckedRecord) {
     }
 }
 
-// A restart shows its light start colour at once (the rest of it the frame records pin).
-TEST_F(Frames, RestartShowsItsLightStartColourAtOnce) {
-    animation.background.red.current = 0;
-    animation.Restart();
-    EXPECT_EQ(animation.background.red.current, animation.background.red.start);
+// Restart draws six phasors of 22, budget, fade, scheme, targets, start colour; its cycle: now.
+TEST_F(Frames, RestartDrawsItsRangesInOrderAndEverySchemeItsTargets) {
+    using namespace random_probe;
+    const std::string schemes[] = {"F??", "000", "000", "F00", "0F0", "00F"}; // F: 255, 0: no draw
+    const BackgroundFade& fade = animation.background;
+    SetClockFrame(7);
+    for (int scheme = 0; scheme <= 10; ++scheme) {
+        const std::string expected = scheme < 6 ? schemes[scheme] : "000";
+        ForceDraws(135, scheme == 10 ? 32767 : scheme * 3277, 32767);
+        EXPECT_EQ(CountDraws([&] { animation.Restart(); }),
+                  141 - std::ranges::count(expected, '0'));
+        const int targets[] = {fade.red.target, fade.green.target, fade.blue.target};
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_TRUE(expected[c] == '?' || targets[c] == 255 * (expected[c] == 'F')) << scheme;
+        }
+    }
+    const std::tuple<int, std::int32_t, std::int32_t, int, int> ranges[] = {
+        {133, 32767, 0, 0, 10000}, {133, 0, 0, 0, 5000},       {133, 0, 32767, 1, 250},
+        {133, 0, 0, 1, 50},        {135, 3277, 32767, 2, 255}, {135, 3277, 0, 3, 153},
+    };
+    for (const auto& [position, first, second, value, expected] : ranges) { // shown: red.current
+        ForceDraws(position, first, second);
+        animation.Restart();
+        const int values[] = {animation.frameBudget, fade.frames, fade.red.start, fade.red.current};
+        EXPECT_EQ(values[value], expected) << position << " " << first << " " << second;
+    }
+    EXPECT_EQ(animation.cycleStart, 7 * 16);
 }
 
 // Paints clip to clientRect (WM_SIZE's, no paint asked), never erase; prints follow the clip box.
