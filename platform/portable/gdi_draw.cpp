@@ -31,7 +31,7 @@ inline void Record(DrawCall::Kind kind, const DcObject& context, int x, int y, C
 }
 
 // The pixel at a logical point, or null where the context may not draw.
-std::uint32_t* ClippedPixel(const DcObject& context, int x, int y, bool writing) {
+const std::uint32_t* ClippedPixel(const DcObject& context, int x, int y) {
     const RasterTarget target = TargetOf(context);
     const POINT device = ToDevice(context, x, y);
     const std::int64_t px = std::int64_t{device.x} + target.offset.x;
@@ -39,9 +39,6 @@ std::uint32_t* ClippedPixel(const DcObject& context, int x, int y, bool writing)
     if (target.surface == nullptr || px < target.clip.left || px >= target.clip.right ||
         py < target.clip.top || py >= target.clip.bottom) {
         return nullptr;
-    }
-    if (writing) {
-        target.surface->PrepareWriting();
     }
     return target.surface->Row(static_cast<int>(py)) + px;
 }
@@ -81,20 +78,18 @@ BOOL LineTo(HDC dc, int x, int y) {
 
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF color) {
     const DcObject* context = FindGdiObject<DcObject>(dc);
-    if (context != nullptr) {
-        Record(DrawCall::Kind::SetPixel, *context, x, y, color & 0xFFFFFFu);
-    }
-    std::uint32_t* pixel = context ? ClippedPixel(*context, x, y, true) : nullptr;
-    if (pixel == nullptr) {
+    if (context == nullptr) {
         return CLR_INVALID;
     }
-    *pixel = PixelFromColor(color);
-    return color & 0xFFFFFFu;
+    Record(DrawCall::Kind::SetPixel, *context, x, y, color & 0xFFFFFFu);
+    const POINT device = ToDevice(*context, x, y);
+    return SetDevicePixel(TargetOf(*context), device.x, device.y, color) ? color & 0xFFFFFFu
+                                                                         : CLR_INVALID;
 }
 
 COLORREF GetPixel(HDC dc, int x, int y) {
     const DcObject* context = FindGdiObject<DcObject>(dc);
-    const std::uint32_t* pixel = context ? ClippedPixel(*context, x, y, false) : nullptr;
+    const std::uint32_t* pixel = context ? ClippedPixel(*context, x, y) : nullptr;
     return pixel ? ColorFromPixel(*pixel) : CLR_INVALID;
 }
 

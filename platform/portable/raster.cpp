@@ -178,17 +178,17 @@ void FillDeviceRect(const RasterTarget& target, RECT rect, COLORREF color) {
     }
 }
 
-void SetDevicePixel(const RasterTarget& target, int x, int y, COLORREF color) {
-    if (target.surface == nullptr) {
-        return;
-    }
+bool SetDevicePixel(const RasterTarget& target, int x, int y, COLORREF color) {
     const std::int64_t px = std::int64_t{x} + target.offset.x;
     const std::int64_t py = std::int64_t{y} + target.offset.y;
     const RECT& clip = target.clip;
-    if (px >= clip.left && px < clip.right && py >= clip.top && py < clip.bottom) {
-        target.surface->PrepareWriting();
-        target.surface->Row(static_cast<int>(py))[px] = PixelFromColor(color);
+    if (target.surface == nullptr || px < clip.left || px >= clip.right || py < clip.top ||
+        py >= clip.bottom) {
+        return false;
     }
+    target.surface->PrepareWriting();
+    target.surface->Row(static_cast<int>(py))[px] = PixelFromColor(color);
+    return true;
 }
 
 namespace {

@@ -82,7 +82,8 @@ bool IsEmptyRect(const RECT& rect);
 
 // Fills the device rectangle [left, right) × [top, bottom).
 void FillDeviceRect(const RasterTarget& target, RECT rect, COLORREF color);
-void SetDevicePixel(const RasterTarget& target, int x, int y, COLORREF color);
+// Whether the pixel lay inside the clip and was set.
+bool SetDevicePixel(const RasterTarget& target, int x, int y, COLORREF color);
 // A cosmetic solid line from (x1, y1) to (x2, y2), end pixel excluded.
 void DrawDeviceLine(const RasterTarget& target, int x1, int y1, int x2, int y2, COLORREF color);
 // Copies source pixels (width × height from sourceX, sourceY, source device coordinates) to the
