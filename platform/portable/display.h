@@ -36,7 +36,7 @@ class Display {
     virtual bool PumpEvents(bool wait) = 0;
     // Whether a paint may begin now. A paced display holds paint back until the next frame's
     // time; the others paint whenever asked.
-    virtual bool PaintDue() const { return true; }
+    virtual bool PaintDue() { return true; }
     // A top-level window of another program with this class and title (either null: any),
     // stood for by a hidden window of ours that can be brought to the front; null if none.
     virtual HWND FindOtherProgramWindow(const char*, const char*) { return nullptr; }

@@ -34,6 +34,9 @@ MSG MakeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return MSG{window, message, wParam, lParam, GetTickCount(), CurrentDisplay().CursorPosition()};
 }
 
+// What a retrieval compares with: never delivered, so it asks the display for nothing.
+MSG Pattern(UINT message) { return MSG{nullptr, message, 0, 0, 0, {0, 0}}; }
+
 bool Matches(const MSG& msg, HWND window, UINT low, UINT high) {
     const bool inRange = (low == 0 && high == 0) || (msg.message >= low && msg.message <= high);
     return inRange && (window == nullptr || msg.hwnd == window);
@@ -65,9 +68,8 @@ bool Retrieve(LPMSG msg, HWND window, UINT low, UINT high, bool remove) {
     if (TakeFrom(queue.posted, msg, window, low, high, remove)) {
         return true;
     }
-    const MSG quit = MakeMessage(nullptr, WM_QUIT, static_cast<WPARAM>(queue.quitCode), 0);
-    if (queue.quitPending && queue.posted.empty() && Matches(quit, nullptr, low, high)) {
-        *msg = quit;
+    if (queue.quitPending && queue.posted.empty() && Matches(Pattern(WM_QUIT), nullptr, low, high)) {
+        *msg = MakeMessage(nullptr, WM_QUIT, static_cast<WPARAM>(queue.quitCode), 0);
         queue.quitPending = !remove;
         return true;
     }
@@ -79,14 +81,18 @@ bool Retrieve(LPMSG msg, HWND window, UINT low, UINT high, bool remove) {
         }
         return true;
     }
-    const MSG paint = MakeMessage(nullptr, WM_PAINT, 0, 0);
-    if (Matches(paint, nullptr, low, high) && CurrentDisplay().PaintDue()) {
-        for (HWND each : WindowsInPaintOrder()) {
-            const Window& candidate = *FindWindowObject(each);
-            if (candidate.hasUpdate && IsShowing(candidate) && (window == nullptr || each == window)) {
-                *msg = MakeMessage(each, WM_PAINT, 0, 0);
-                return true;
+    if (!Matches(Pattern(WM_PAINT), nullptr, low, high)) {
+        return false;
+    }
+    for (HWND each : WindowsInPaintOrder()) {
+        const Window& candidate = *FindWindowObject(each);
+        if (candidate.hasUpdate && IsShowing(candidate) && (window == nullptr || each == window)) {
+            // A paced display may hold the paint back until its time.
+            if (!CurrentDisplay().PaintDue()) {
+                return false;
             }
+            *msg = MakeMessage(each, WM_PAINT, 0, 0);
+            return true;
         }
     }
     return false;

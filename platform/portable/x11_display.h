@@ -1,8 +1,8 @@
 #pragma once
 
 // The stand-in's windows on a real X11 display: top-level windows become X windows (or stand
-// for windows of other programs), painted areas are presented through MIT-SHM where the server
-// allows it and plain XPutImage where it does not, and X input becomes window messages.
+// for windows of other programs), finished areas are presented (x11_presenter.h), X input
+// becomes window messages (x11_input.h), and paints are paced (frame_pacing.h).
 
 #include "platform/portable/display.h"
 
@@ -29,7 +29,7 @@ class X11Display final : public Display {
     void PaintBegins(HWND window) override;
     void Present(HWND window, const Surface& surface, const RECT& area) override;
     bool PumpEvents(bool wait) override;
-    bool PaintDue() const override;
+    bool PaintDue() override;
     HWND FindOtherProgramWindow(const char* className, const char* title) override;
 
     // Each paint begins at least `interval` after the previous one began; zero paints as fast
@@ -38,7 +38,8 @@ class X11Display final : public Display {
 
     // A visible top-level window standing for an X window of another program (-window-id,
     // -root): it takes that window's size and follows it, and its children are drawn there.
-    // Null when there is no such X window.
+    // Null when there is no such X window; a window whose pixels cannot be served ends the
+    // program with a one-line reason.
     HWND AdoptForeignWindow(unsigned long xWindow);
     unsigned long Root() const;
     bool UsesSharedMemory() const;
@@ -49,7 +50,6 @@ class X11Display final : public Display {
 
   private:
     explicit X11Display(std::unique_ptr<State> state);
-    static HWND StandIn(int width, int height);
     std::unique_ptr<State> state;
 };
 

@@ -1,0 +1,48 @@
+#include "platform/portable/end_signals.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace portable {
+
+namespace {
+
+volatile std::sig_atomic_t signalled = 0;
+int wakePipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    signalled = 1;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = write(wakePipe[1], &byte, 1);
+}
+
+} // namespace
+
+void WatchEndSignals() {
+    if (wakePipe[0] < 0 && pipe2(wakePipe, O_NONBLOCK | O_CLOEXEC) != 0) {
+        wakePipe[0] = wakePipe[1] = -1;
+    }
+    struct sigaction action{};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+int EndSignalWakeDescriptor() { return wakePipe[0]; }
+
+bool EndSignalled() { return signalled != 0; }
+
+bool TakeEndSignal() {
+    if (signalled == 0) {
+        return false;
+    }
+    signalled = 0;
+    char drained[16];
+    while (wakePipe[0] >= 0 && read(wakePipe[0], drained, sizeof drained) > 0) {
+    }
+    return true;
+}
+
+} // namespace portable
