@@ -1,6 +1,7 @@
 #include "platform/portable/raster.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <iterator>
 #include <utility>
@@ -61,12 +62,45 @@ MemoryPool& Pool() {
 std::shared_ptr<PixelMemory> CopyOf(const PixelMemory& from) {
     std::shared_ptr<PixelMemory> copy = Pool().Take(from.width, from.height);
     copy->BeforeWriting();
-    std::copy(from.pixels, from.pixels + static_cast<std::size_t>(from.width) * from.height,
-              copy->pixels);
+    copy->CopyFrom(from);
     return copy;
 }
 
 } // namespace
+
+PixelMemory::PixelMemory(std::uint32_t* memoryPixels, int memoryWidth, int memoryHeight)
+    : pixels(memoryPixels), width(memoryWidth), height(memoryHeight),
+      marked((Count() + 1023) / 1024) {}
+
+void PixelMemory::MarkRun(std::size_t begin, std::size_t end) {
+    for (std::size_t run = begin >> 4; run <= (end - 1) >> 4 && begin < end; ++run) {
+        marked[run >> 6] |= std::uint64_t{1} << (run & 63);
+    }
+}
+
+void PixelMemory::FillWhole(std::uint32_t pixel) {
+    const std::size_t count = Count();
+    if (!fillKnown || pixel != fillPixel) {
+        std::fill_n(pixels, count, pixel);
+    } else {
+        for (std::size_t word = 0; word < marked.size(); ++word) {
+            for (std::uint64_t runs = marked[word]; runs != 0; runs &= runs - 1) {
+                const std::size_t begin = (word << 10) + (std::countr_zero(runs) << 4);
+                std::fill_n(pixels + begin, std::min<std::size_t>(16, count - begin), pixel);
+            }
+        }
+    }
+    std::fill(marked.begin(), marked.end(), 0);
+    fillKnown = true;
+    fillPixel = pixel;
+}
+
+void PixelMemory::CopyFrom(const PixelMemory& other) {
+    std::copy(other.pixels, other.pixels + other.Count(), pixels);
+    fillKnown = other.fillKnown;
+    fillPixel = other.fillPixel;
+    marked = other.marked;
+}
 
 void SetPixelAllocator(PixelAllocator allocator) {
     Pool().spare.clear(); // memory of the previous allocator goes with it
@@ -167,14 +201,19 @@ void FillDeviceRect(const RasterTarget& target, RECT rect, COLORREF color) {
     if (IsEmptyRect(area)) {
         return;
     }
-    target.surface->PrepareWriting();
-    // One row pixel by pixel, the others copied from it: a copy moves many pixels a store, and
-    // a whole-screen fill, every frame's first step, takes a fraction of the time.
-    std::uint32_t* const first = target.surface->Row(area.top) + area.left;
+    Surface& surface = *target.surface;
+    surface.PrepareWriting();
+    PixelMemory& memory = surface.WritableMemory();
+    if (area.left == 0 && area.top == 0 && area.right == surface.width &&
+        area.bottom == surface.height) {
+        memory.FillWhole(PixelFromColor(color));
+        return;
+    }
     const std::size_t width = static_cast<std::size_t>(area.right - area.left);
-    std::fill_n(first, width, PixelFromColor(color));
-    for (LONG y = area.top + 1; y < area.bottom; ++y) {
-        std::memcpy(target.surface->Row(y) + area.left, first, width * sizeof(std::uint32_t));
+    for (LONG y = area.top; y < area.bottom; ++y) {
+        const std::size_t begin = static_cast<std::size_t>(y) * surface.width + area.left;
+        std::fill_n(memory.pixels + begin, width, PixelFromColor(color));
+        memory.MarkRun(begin, begin + width);
     }
 }
 
@@ -186,8 +225,11 @@ bool SetDevicePixel(const RasterTarget& target, int x, int y, COLORREF color) {
         py >= clip.bottom) {
         return false;
     }
-    target.surface->PrepareWriting();
-    target.surface->Row(static_cast<int>(py))[px] = PixelFromColor(color);
+    Surface& surface = *target.surface;
+    surface.PrepareWriting();
+    const std::size_t index = static_cast<std::size_t>(py) * surface.width + px;
+    surface.WritableMemory().pixels[index] = PixelFromColor(color);
+    surface.WritableMemory().Mark(index);
     return true;
 }
 
@@ -259,9 +301,10 @@ void DrawDeviceLine(const RasterTarget& target, int x1, int y1, int x2, int y2,
     const std::uint32_t pixel = PixelFromColor(color);
     // The walk moves an index into the pixels rather than recomputing each pixel's place; the
     // index is only used once the minor coordinate is inside the clip.
+    target.surface->PrepareWriting();
     Surface& surface = *target.surface;
-    surface.PrepareWriting();
     std::uint32_t* const pixels = surface.Row(0);
+    std::uint64_t* const marks = surface.WritableMemory().Marks();
     const std::int64_t rowStep = surface.width;
     const std::int64_t majorDelta = xMajor ? majorStep : majorStep * rowStep;
     const std::int64_t minorDelta = xMajor ? minorStep * rowStep : minorStep;
@@ -273,6 +316,7 @@ void DrawDeviceLine(const RasterTarget& target, int x1, int y1, int x2, int y2,
     for (std::int64_t k = first; k <= last; ++k) {
         if (minor >= minorLow && minor <= minorHigh) {
             pixels[index] = pixel;
+            marks[index >> 10] |= std::uint64_t{1} << (index >> 4 & 63);
         }
         if (error + bias > 0) {
             minor += minorStep;
@@ -317,6 +361,8 @@ void CopyDeviceRect(const RasterTarget& target, int x, int y, int width, int hei
         std::memmove(to.Row(row) + area.left,
                      from.Row(static_cast<int>(row + shiftY)) + (area.left + shiftX),
                      count * sizeof(std::uint32_t));
+        const std::size_t begin = static_cast<std::size_t>(row) * to.width + area.left;
+        to.WritableMemory().MarkRun(begin, begin + count);
     }
 }
 
