@@ -7,6 +7,7 @@
 #include "platform/api.h"
 #include "platform/portable/controls.h"
 #include "platform/portable/headless_display.h"
+#include "platform/portable/raster.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -21,6 +22,7 @@ LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 } // namespace
 
 int RenderToPng(const LinuxOptions& options) {
+    portable::SetExitCodeWhenPixelsRunOut(2); // a size too large for memory, as a bad option
     portable::HeadlessDisplay& display =
         portable::UseHeadlessDisplay(options.width, options.height);
     if (options.clockStep > 0) {

@@ -1,6 +1,9 @@
 #include "platform/portable/raster.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
 #include <bit>
 #include <cstring>
 #include <iterator>
@@ -23,6 +26,7 @@ class ProcessMemory : public PixelMemory {
 // Memory given up lately, newest last; two are enough for a window and its off-screen image.
 struct MemoryPool {
     static constexpr std::size_t Kept = 2;
+    int exhaustedExitCode = 1;
     PixelAllocator allocator;
     std::vector<std::shared_ptr<PixelMemory>> spare;
 
@@ -40,7 +44,14 @@ struct MemoryPool {
             }
         }
         const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-        return std::make_shared<ProcessMemory>(std::vector<std::uint32_t>(count), width, height);
+        try {
+            return std::make_shared<ProcessMemory>(std::vector<std::uint32_t>(count), width, height);
+        } catch (const std::bad_alloc&) {
+            // No picture can be drawn without its pixels: say which size, and end.
+            std::fprintf(stderr, "epiphase: cannot allocate the pixels of a %dx%d image (%zu MiB)\n",
+                         width, height, (count * 4 + (1u << 20) - 1) >> 20);
+            std::exit(exhaustedExitCode);
+        }
     }
     void GiveBack(std::shared_ptr<PixelMemory> memory) {
         if (memory == nullptr || memory.use_count() > 1) {
@@ -101,6 +112,8 @@ void PixelMemory::CopyFrom(const PixelMemory& other) {
     fillPixel = other.fillPixel;
     marked = other.marked;
 }
+
+void SetExitCodeWhenPixelsRunOut(int code) { Pool().exhaustedExitCode = code; }
 
 void SetPixelAllocator(PixelAllocator allocator) {
     Pool().spare.clear(); // memory of the previous allocator goes with it

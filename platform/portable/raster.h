@@ -48,6 +48,9 @@ class PixelMemory {
 // must not allocate a whole screen each time.
 using PixelAllocator = std::function<std::shared_ptr<PixelMemory>(int width, int height)>;
 void SetPixelAllocator(PixelAllocator allocator);
+// Memory for pixels that cannot be had ends the program with a line naming the image's size and
+// this exit code (1 unless set).
+void SetExitCodeWhenPixelsRunOut(int code);
 
 // A 32-bit image; pixels are 0x00RRGGBB as in a Windows 32-bit DIB, rows without padding.
 class Surface {

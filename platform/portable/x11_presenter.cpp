@@ -127,6 +127,7 @@ std::shared_ptr<PixelMemory> X11Presenter::NewPixels(int width, int height) {
                                     ZPixmap, nullptr, &segment, static_cast<unsigned>(width),
                                     static_cast<unsigned>(height));
     if (image == nullptr) {
+        shm = false;
         return nullptr;
     }
     const std::size_t bytes = count * 4;
@@ -136,11 +137,12 @@ std::shared_ptr<PixelMemory> X11Presenter::NewPixels(int width, int height) {
         ftruncate(descriptor, static_cast<off_t>(bytes)) == 0) {
         memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, descriptor, 0);
     }
-    if (memory == MAP_FAILED) {
+    if (memory == MAP_FAILED) { // limits reached: plain puts from now on
         if (descriptor >= 0) {
             close(descriptor);
         }
         XDestroyImage(image);
+        shm = false;
         return nullptr;
     }
     xcb_connection_t* xcb = XGetXCBConnection(x);

@@ -1,0 +1,267 @@
+// How the Linux program's pictures reach X windows, on an X server of the test's own that
+// also listens on TCP: through shared memory only where the memory is truly shared, the same
+// picture in every kind of window, at the paced rate whatever state shared memory is in, and
+// nothing left behind or aborted whatever happens to the program.
+
+#include "app/tests/x11_harness.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xdamage.h>
+#include <X11/extensions/record.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <poll.h>
+#include <sstream>
+
+namespace {
+
+std::string serverNumber; // of the server this test starts
+
+// Counts the MIT-SHM requests that any client sends from now on.
+class SharedMemoryRequests {
+  public:
+    SharedMemoryRequests() : control(XOpenDisplay(nullptr)), data(XOpenDisplay(nullptr)) {
+        int opcode = 0, event = 0, error = 0;
+        XQueryExtension(control, "MIT-SHM", &opcode, &event, &error);
+        XRecordRange* range = XRecordAllocRange();
+        range->ext_requests.ext_major = {static_cast<unsigned char>(opcode),
+                                         static_cast<unsigned char>(opcode)};
+        range->ext_requests.ext_minor = {0, 0xFFFF};
+        XRecordClientSpec everyone = XRecordAllClients;
+        context = XRecordCreateContext(control, 0, &everyone, 1, &range, 1);
+        XFree(range);
+        XSync(control, False);
+        XRecordEnableContextAsync(data, context, Count, reinterpret_cast<XPointer>(&count));
+        XFlush(data);
+    }
+    ~SharedMemoryRequests() {
+        XRecordDisableContext(control, context);
+        XRecordFreeContext(control, context);
+        XSync(control, False);
+        XCloseDisplay(data);
+        XCloseDisplay(control);
+    }
+    int Seen() {
+        XRecordProcessReplies(data);
+        return count;
+    }
+
+  private:
+    static void Count(XPointer counter, XRecordInterceptData* intercepted) {
+        *reinterpret_cast<int*>(counter) += intercepted->category == XRecordFromClient;
+        XRecordFreeData(intercepted);
+    }
+    Display* control;
+    Display* data;
+    XRecordContext context = 0;
+    int count = 0;
+};
+
+class Presenting : public X11Test {
+  protected:
+    // A window of depth 32 with an alpha channel, as desktop background wrappers make them.
+    Window MakeArgbWindow(int width, int height) {
+        XVisualInfo info{};
+        EXPECT_TRUE(XMatchVisualInfo(display, DefaultScreen(display), 32, TrueColor, &info));
+        XSetWindowAttributes attributes{};
+        attributes.colormap =
+            XCreateColormap(display, DefaultRootWindow(display), info.visual, AllocNone);
+        const Window window = XCreateWindow(
+            display, DefaultRootWindow(display), 0, 0, static_cast<unsigned>(width),
+            static_cast<unsigned>(height), 0, 32, InputOutput, info.visual,
+            CWColormap | CWBorderPixel | CWBackPixel, &attributes);
+        XMapRaised(display, window);
+        XSync(display, False);
+        return window;
+    }
+
+    // The window's pixels as the server holds them.
+    std::vector<std::uint32_t> Picture(Window window) {
+        XWindowAttributes a{};
+        XGetWindowAttributes(display, window, &a);
+        XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(a.width),
+                                  static_cast<unsigned>(a.height), AllPlanes, ZPixmap);
+        std::vector<std::uint32_t> pixels;
+        for (int y = 0; image != nullptr && y < image->height; ++y) {
+            for (int x = 0; x < image->width; ++x) {
+                pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, x, y)));
+            }
+        }
+        if (image != nullptr) {
+            XDestroyImage(image);
+        }
+        return pixels;
+    }
+
+    // The first frame of a saver drawing into the window (the next is two seconds away).
+    std::vector<std::uint32_t> FirstFrame(Window window, const std::string& environment = "") {
+        Saver saver({"-window-id", std::to_string(window), "-delay", "2000000"}, environment);
+        for (int attempt = 0; attempt < 250; ++attempt, std::this_thread::sleep_for(20ms)) {
+            std::vector<std::uint32_t> picture = Picture(window);
+            if (std::set<std::uint32_t>(picture.begin(), picture.end()).size() > 3) {
+                return picture;
+            }
+        }
+        ADD_FAILURE() << "no frame arrived " << environment;
+        return {};
+    }
+
+    // How many pictures reach the window in two seconds.
+    int FramesInTwoSeconds(Window window) {
+        int eventBase = 0, errorBase = 0;
+        XDamageQueryExtension(display, &eventBase, &errorBase);
+        const Damage damage = XDamageCreate(display, window, XDamageReportRawRectangles);
+        XSync(display, False);
+        int frames = 0;
+        for (const auto end = std::chrono::steady_clock::now() + 2s;
+             std::chrono::steady_clock::now() < end;) {
+            while (XPending(display) > 0) {
+                XEvent event;
+                XNextEvent(display, &event);
+                frames += event.type == eventBase + XDamageNotify &&
+                          !reinterpret_cast<XDamageNotifyEvent&>(event).more;
+            }
+            pollfd connection{ConnectionNumber(display), POLLIN, 0};
+            poll(&connection, 1, 10);
+        }
+        XDamageDestroy(display, damage);
+        return frames;
+    }
+};
+
+std::uint32_t Colour(std::uint32_t pixel) { return pixel & 0xFFFFFFu; }
+
+TEST_F(Presenting, EveryWindowGetsThePictureSharedMemoryOnlyWhereTheMemoryIsShared) {
+    std::vector<std::uint32_t> shared, overTcp, argb;
+    {
+        SharedMemoryRequests requests;
+        shared = FirstFrame(MakeWindow(160, 120));
+        EXPECT_GT(requests.Seen(), 0) << "the local saver uses shared memory";
+    }
+    {
+        SharedMemoryRequests requests;
+        overTcp = FirstFrame(MakeWindow(160, 120), "DISPLAY=localhost:" + serverNumber);
+        EXPECT_EQ(requests.Seen(), 0) << "not even asked for over TCP";
+    }
+    argb = FirstFrame(MakeArgbWindow(160, 120));
+    ASSERT_EQ(shared.size(), 160u * 120u);
+    ASSERT_EQ(overTcp.size(), shared.size());
+    ASSERT_EQ(argb.size(), shared.size());
+    // The first frame's background is the same in every run; only the figure may move a pixel
+    // with the clock.
+    std::size_t sameOverTcp = 0, sameArgb = 0, opaque = 0;
+    for (std::size_t i = 0; i < shared.size(); ++i) {
+        sameOverTcp += Colour(overTcp[i]) == Colour(shared[i]);
+        sameArgb += Colour(argb[i]) == Colour(shared[i]);
+        opaque += argb[i] >> 24 == 0xFF;
+    }
+    EXPECT_EQ(Colour(overTcp[0]), Colour(shared[0]));
+    EXPECT_EQ(Colour(argb[0]), Colour(shared[0]));
+    EXPECT_GT(sameOverTcp, shared.size() * 9 / 10);
+    EXPECT_GT(sameArgb, shared.size() * 9 / 10);
+    EXPECT_EQ(opaque, argb.size());
+}
+
+// 20 frames a second asked for; a frame that waits for a completion that never comes takes 2 s.
+TEST_F(Presenting, FramesKeepTheirPaceAfterSharedMemoryRunsOut) {
+    const Window window = MakeWindow(200, 150);
+    Saver saver({"-window-id", std::to_string(window), "-delay", "50000"});
+    ASSERT_TRUE(FramesArrive(window));
+    EXPECT_GE(FramesInTwoSeconds(window), 10);
+    // No descriptor left for new memory: surfaces of the next size get plain memory.
+    ASSERT_EQ(std::system(("prlimit --nofile=4 --pid " + std::to_string(saver.Pid())).c_str()),
+              0);
+    XResizeWindow(display, window, 180, 140);
+    XSync(display, False);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_GE(FramesInTwoSeconds(window), 10);
+    EXPECT_TRUE(saver.Running());
+}
+
+// The process's own pixel memory goes with it, whenever it is killed.
+TEST_F(Presenting, KilledAtAnyMomentItLeavesNoSharedMemorySegment) {
+    const Window window = MakeWindow(300, 200);
+    std::set<std::string> pids;
+    for (int moment = 0; moment < 24; ++moment) {
+        Saver saver({"-window-id", std::to_string(window)});
+        pids.insert(std::to_string(saver.Pid()));
+        for (int step = 0; step < moment; ++step) {
+            XResizeWindow(display, window, 300 - 8 * (step % 3), 200);
+            XSync(display, False);
+            std::this_thread::sleep_for(4ms);
+        }
+        saver.Signal(SIGKILL);
+        EXPECT_EQ(saver.ExitCode(), -1000);
+    }
+    std::FILE* segments = popen("ipcs -m -p", "r");
+    ASSERT_NE(segments, nullptr);
+    char line[256];
+    while (std::fgets(line, sizeof line, segments) != nullptr) {
+        std::istringstream fields(line);
+        std::string id, owner, creator;
+        fields >> id >> owner >> creator;
+        EXPECT_FALSE(pids.contains(creator)) << line;
+    }
+    pclose(segments);
+}
+
+// 20000 × 20000 pixels do not fit in 1 GiB of address space.
+TEST_F(Presenting, AWindowTooLargeForMemoryEndsWithALineNamingItsSize) {
+    XSetWindowAttributes attributes{};
+    const Window huge = XCreateWindow(display, DefaultRootWindow(display), 0, 0, 20000, 20000, 0,
+                                      CopyFromParent, InputOutput, CopyFromParent, 0, &attributes);
+    XSync(display, False);
+    const std::string log = "/tmp/epiphase-huge-" + std::to_string(getpid());
+    const int status = std::system(("prlimit --as=1073741824 " + epiphase + " -window-id " +
+                                    std::to_string(huge) + " 2>" + log)
+                                       .c_str());
+    std::ifstream file(log);
+    const std::string said((std::istreambuf_iterator<char>(file)), {});
+    std::remove(log.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_NE(said.find("20000x20000"), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+}
+
+} // namespace
+
+// Its own server: one that listens on TCP too, with every window's visual the tests need.
+int main(int argc, char** argv) {
+    int numberPipe[2];
+    if (pipe(numberPipe) != 0) {
+        return 1;
+    }
+    const pid_t server = fork();
+    if (server == 0) {
+        close(numberPipe[0]);
+        dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);
+        const std::string descriptor = std::to_string(numberPipe[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", descriptor.c_str(), "-listen", "tcp", "-ac",
+               "-noreset", "-screen", "0", "640x480x24", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(numberPipe[1]);
+    // The number, then a newline: the server dies of a broken pipe if it cannot write both.
+    std::string number;
+    char digit = 0;
+    while (read(numberPipe[0], &digit, 1) == 1 && digit != '\n') {
+        number += digit;
+    }
+    close(numberPipe[0]);
+    if (number.empty()) {
+        std::fprintf(stderr, "x11_presenting_tests: Xvfb did not start\n");
+        return 1;
+    }
+    serverNumber = number;
+    setenv("DISPLAY", (":" + serverNumber).c_str(), 1);
+    const int result = RunX11Tests(argc, argv);
+    kill(server, SIGTERM);
+    waitpid(server, nullptr, 0);
+    return result;
+}
