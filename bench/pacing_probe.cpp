@@ -2,7 +2,9 @@
 // reach its window (one damage report per presented image) and reads the CPU time the saver
 // and the X server spent meanwhile. Run by pacing_bench.sh.
 //
-//   pacing_probe SAVER-PID XSERVER-PID SECONDS
+//   pacing_probe SAVER-PID XSERVER-PID SECONDS [root]
+//
+// With "root", the frames counted are those drawn on the root window (-root).
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -65,8 +67,9 @@ Window SaverWindow(Display* display) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: pacing_probe SAVER-PID XSERVER-PID SECONDS\n");
+    const bool onRoot = argc == 5 && std::strcmp(argv[4], "root") == 0;
+    if (argc != 4 && !onRoot) {
+        std::fprintf(stderr, "usage: pacing_probe SAVER-PID XSERVER-PID SECONDS [root]\n");
         return 2;
     }
     const std::string saverPid = argv[1], serverPid = argv[2];
@@ -80,7 +83,7 @@ int main(int argc, char** argv) {
     Window window = 0;
     for (int attempt = 0; attempt < 100 && window == 0; ++attempt) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        window = SaverWindow(display);
+        window = onRoot ? DefaultRootWindow(display) : SaverWindow(display);
     }
     if (window == 0) {
         std::fprintf(stderr, "pacing_probe: no saver window appeared\n");
