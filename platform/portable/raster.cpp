@@ -81,22 +81,40 @@ std::shared_ptr<PixelMemory> CopyOf(const PixelMemory& from) {
 
 PixelMemory::PixelMemory(std::uint32_t* memoryPixels, int memoryWidth, int memoryHeight)
     : pixels(memoryPixels), width(memoryWidth), height(memoryHeight),
-      marked((Count() + 1023) / 1024) {}
+      marked((Count() + 15) / 16) {}
 
 void PixelMemory::MarkRun(std::size_t begin, std::size_t end) {
-    for (std::size_t run = begin >> 4; run <= (end - 1) >> 4 && begin < end; ++run) {
-        marked[run >> 6] |= std::uint64_t{1} << (run & 63);
+    if (begin < end) {
+        std::fill(marked.begin() + begin / 16, marked.begin() + (end - 1) / 16 + 1, 1);
     }
 }
+
+namespace {
+
+// A block pixel by pixel, the rest copied from it: a copy moves many pixels a store, and the
+// block stays in the nearest cache.
+void FillPixels(std::uint32_t* pixels, std::size_t count, std::uint32_t pixel) {
+    constexpr std::size_t Block = 2048;
+    const std::size_t first = std::min(count, Block);
+    std::fill_n(pixels, first, pixel);
+    for (std::size_t done = first; done < count; done += Block) {
+        std::memcpy(pixels + done, pixels, std::min(Block, count - done) * sizeof pixel);
+    }
+}
+
+} // namespace
 
 void PixelMemory::FillWhole(std::uint32_t pixel) {
     const std::size_t count = Count();
     if (!fillKnown || pixel != fillPixel) {
-        std::fill_n(pixels, count, pixel);
+        FillPixels(pixels, count, pixel);
     } else {
-        for (std::size_t word = 0; word < marked.size(); ++word) {
-            for (std::uint64_t runs = marked[word]; runs != 0; runs &= runs - 1) {
-                const std::size_t begin = (word << 10) + (std::countr_zero(runs) << 4);
+        // Eight marks at a time: most runs were not drawn on.
+        for (std::size_t run = 0; run < marked.size(); run += 8) {
+            std::uint64_t eight = 0;
+            std::memcpy(&eight, marked.data() + run, std::min<std::size_t>(8, marked.size() - run));
+            for (; eight != 0; eight &= eight - 1) {
+                const std::size_t begin = (run + std::countr_zero(eight) / 8) * 16;
                 std::fill_n(pixels + begin, std::min<std::size_t>(16, count - begin), pixel);
             }
         }
@@ -317,7 +335,7 @@ void DrawDeviceLine(const RasterTarget& target, int x1, int y1, int x2, int y2,
     target.surface->PrepareWriting();
     Surface& surface = *target.surface;
     std::uint32_t* const pixels = surface.Row(0);
-    std::uint64_t* const marks = surface.WritableMemory().Marks();
+    std::uint8_t* const marks = surface.WritableMemory().Marks();
     const std::int64_t rowStep = surface.width;
     const std::int64_t majorDelta = xMajor ? majorStep : majorStep * rowStep;
     const std::int64_t minorDelta = xMajor ? minorStep * rowStep : minorStep;
@@ -329,7 +347,7 @@ void DrawDeviceLine(const RasterTarget& target, int x1, int y1, int x2, int y2,
     for (std::int64_t k = first; k <= last; ++k) {
         if (minor >= minorLow && minor <= minorHigh) {
             pixels[index] = pixel;
-            marks[index >> 10] |= std::uint64_t{1} << (index >> 4 & 63);
+            marks[index >> 4] = 1;
         }
         if (error + bias > 0) {
             minor += minorStep;

@@ -26,10 +26,10 @@ class PixelMemory {
     std::size_t Count() const { return static_cast<std::size_t>(width) * height; }
     // What a whole fill left, so that the next whole fill of the same colour, every frame's
     // first step, rewrites only what was drawn since: each run of 16 pixels (in memory order)
-    // written after the fill is marked; the others still hold `fillPixel`.
-    void Mark(std::size_t index) { marked[index >> 10] |= std::uint64_t{1} << (index >> 4 & 63); }
+    // written after the fill is marked with a byte; the others still hold `fillPixel`.
+    void Mark(std::size_t index) { marked[index >> 4] = 1; }
     void MarkRun(std::size_t begin, std::size_t end);
-    std::uint64_t* Marks() { return marked.data(); }
+    std::uint8_t* Marks() { return marked.data(); }
     void FillWhole(std::uint32_t pixel);
     void CopyFrom(const PixelMemory& other);
 
@@ -40,7 +40,7 @@ class PixelMemory {
   private:
     bool fillKnown = false;
     std::uint32_t fillPixel = 0;
-    std::vector<std::uint64_t> marked;
+    std::vector<std::uint8_t> marked;
 };
 
 // Where new pixel memory comes from (plain process memory unless a display says otherwise).
