@@ -18,6 +18,7 @@ deb=build/epiphase_${version}_$(dpkg --print-architecture).deb
 archive=build/epiphase-$version-windows.zip
 check "the Debian package is named for it" [ -f "$deb" ]
 check "the Windows archive is named for it" [ -f "$archive" ]
+[ "$failed" -eq 0 ] || { finish; exit; } # nothing more to read
 check "the Debian package says it" [ "$(dpkg-deb -f "$deb" Version)" = "$version" ]
 dpkg-deb -x "$deb" "$work/deb"
 check "the packaged program's --version says it" \

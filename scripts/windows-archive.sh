@@ -17,7 +17,7 @@ cmake --build build-win64 -j "$jobs"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-win64/CMakeCache.txt)
 archive=$PWD/build/epiphase-$version-windows.zip
 staging=build/windows-archive
-rm -rf "$staging" "$archive"
+rm -rf "$staging" build/epiphase-*-windows.zip # no archive of another version stays beside it
 mkdir -p "$staging/32-bit" "$staging/64-bit"
 cp build-win/app/epiphase.scr "$staging/32-bit/"
 cp build-win64/app/epiphase.scr "$staging/64-bit/"
