@@ -2,7 +2,7 @@
 # Installs what is missing, builds the native tree (build/) and the 32-bit and 64-bit Windows
 # trees (build-win/, build-win64/: each ships a screen saver), and runs every test: natively,
 # then the Windows suites under Wine, then the comparison of the stand-in's drawing with real GDI
-# under Wine.
+# under Wine; last the downloads: the Debian package and the Windows archive.
 set -euo pipefail
 cd "$(dirname "$0")"
 jobs=$(nproc)
@@ -36,12 +36,10 @@ for target in command_line linux_options; do
     echo "fuzz $target: $(tail -n 1 "build-fuzz/$target.log")"
 done
 
-cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
-cmake --build build-win -j "$jobs"
+# Both Windows screen savers, built and packed into the download archive.
+scripts/windows-archive.sh
 # What the 32-bit screen saver imports and executes, and its arithmetic under qemu-i386.
 scripts/i686-checks.sh build-win build
-cmake -S . -B build-win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
-cmake --build build-win64 -j "$jobs"
 
 source scripts/wine-env.sh build/wine-prefix
 if can_run_32bit_wine; then
@@ -58,3 +56,7 @@ fi
 
 xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -noreset" \
     scripts/windows-tests.sh "$windows_tree" "$wine_loader"
+
+# One version throughout the Debian package and the Windows archive; the archive's savers start.
+scripts/debian-package.sh
+xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -noreset" scripts/release-checks.sh

@@ -6,8 +6,10 @@ function(epiphase_gzip source output)
     add_custom_command(OUTPUT ${output} COMMAND gzip -9nc ${source} > ${output}
                        DEPENDS ${source} VERBATIM)
 endfunction()
+# Both carry the project version.
 configure_file(debian/changelog.in changelog @ONLY)
-epiphase_gzip(${CMAKE_CURRENT_SOURCE_DIR}/epiphase.6 ${CMAKE_CURRENT_BINARY_DIR}/epiphase.6.gz)
+configure_file(epiphase.6 epiphase.6 @ONLY)
+epiphase_gzip(${CMAKE_CURRENT_BINARY_DIR}/epiphase.6 ${CMAKE_CURRENT_BINARY_DIR}/epiphase.6.gz)
 epiphase_gzip(${CMAKE_CURRENT_BINARY_DIR}/changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
 add_custom_target(compressed_docs ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/epiphase.6.gz
                                               ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The Debian package, built by cpack from the native tree: the saver where Debian's xscreensaver
-# looks for its hacks, dependencies computed from the binary; unpacked, it runs; lintian finds no
-# error in it (it warns when run as root, which is no error).
+# looks for its hacks, dependencies computed from the binary, the licence of LICENSE in the
+# machine-readable copyright file; unpacked, it runs; lintian finds no error and no copyright
+# warning in it (it warns when run as root, which is no error).
 set -u
 build=$1
 version=$2
 source "$(dirname "$0")/checks.sh"
+licence_text=$work/licence.txt
+tail -n +5 "$(dirname "$0")/../../LICENSE" >"$licence_text" # from "Permission is hereby granted"
 
 deb=$work/epiphase_${version}_$(dpkg --print-architecture).deb
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
@@ -20,7 +23,14 @@ check "the manual page, compressed" bash -c \
     "gzip -dc '$work/root/usr/share/man/man6/epiphase.6.gz' | grep -q '^\.TH EPIPHASE 6'"
 check "dependencies from the binary" bash -c "dpkg-deb -f '$deb' Depends | grep -q 'libfreetype6 ('"
 check "the unpacked program renders" "$hack" --render "$work/frame.png" --size 64x48
-check "lintian reports no error" bash -c "lintian --fail-on error '$deb' 2>&1 | grep '^E:'
-    [ \${PIPESTATUS[0]} -eq 0 ]"
+copyright=$work/root/usr/share/doc/epiphase/copyright
+check "the copyright file is machine-readable" grep -qx \
+    'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$copyright"
+check "it gives the text of LICENSE as the Expat (MIT) licence" cmp -s "$licence_text" \
+    <(sed '1,/^License: Expat$/d; s/^ //; s/^\.$//' "$copyright")
+check "lintian reports no error" bash -c "lintian --fail-on error '$deb' >'$work/lintian.log' 2>&1 ||
+    { grep '^E:' '$work/lintian.log'; false; }"
+check "nor any copyright warning" bash -c \
+    "! grep -E '^[EW]: .*(copyright|licen[cs]e)' '$work/lintian.log'"
 
 finish
