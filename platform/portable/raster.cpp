@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
-#include <bit>
 #include <cstring>
 #include <iterator>
 #include <utility>
@@ -73,63 +72,12 @@ MemoryPool& Pool() {
 std::shared_ptr<PixelMemory> CopyOf(const PixelMemory& from) {
     std::shared_ptr<PixelMemory> copy = Pool().Take(from.width, from.height);
     copy->BeforeWriting();
-    copy->CopyFrom(from);
+    std::copy(from.pixels, from.pixels + static_cast<std::size_t>(from.width) * from.height,
+              copy->pixels);
     return copy;
 }
 
 } // namespace
-
-PixelMemory::PixelMemory(std::uint32_t* memoryPixels, int memoryWidth, int memoryHeight)
-    : pixels(memoryPixels), width(memoryWidth), height(memoryHeight),
-      marked((Count() + 15) / 16) {}
-
-void PixelMemory::MarkRun(std::size_t begin, std::size_t end) {
-    if (begin < end) {
-        std::fill(marked.begin() + begin / 16, marked.begin() + (end - 1) / 16 + 1, 1);
-    }
-}
-
-namespace {
-
-// A block pixel by pixel, the rest copied from it: a copy moves many pixels a store, and the
-// block stays in the nearest cache.
-void FillPixels(std::uint32_t* pixels, std::size_t count, std::uint32_t pixel) {
-    constexpr std::size_t Block = 2048;
-    const std::size_t first = std::min(count, Block);
-    std::fill_n(pixels, first, pixel);
-    for (std::size_t done = first; done < count; done += Block) {
-        std::memcpy(pixels + done, pixels, std::min(Block, count - done) * sizeof pixel);
-    }
-}
-
-} // namespace
-
-void PixelMemory::FillWhole(std::uint32_t pixel) {
-    const std::size_t count = Count();
-    if (!fillKnown || pixel != fillPixel) {
-        FillPixels(pixels, count, pixel);
-    } else {
-        // Eight marks at a time: most runs were not drawn on.
-        for (std::size_t run = 0; run < marked.size(); run += 8) {
-            std::uint64_t eight = 0;
-            std::memcpy(&eight, marked.data() + run, std::min<std::size_t>(8, marked.size() - run));
-            for (; eight != 0; eight &= eight - 1) {
-                const std::size_t begin = (run + std::countr_zero(eight) / 8) * 16;
-                std::fill_n(pixels + begin, std::min<std::size_t>(16, count - begin), pixel);
-            }
-        }
-    }
-    std::fill(marked.begin(), marked.end(), 0);
-    fillKnown = true;
-    fillPixel = pixel;
-}
-
-void PixelMemory::CopyFrom(const PixelMemory& other) {
-    std::copy(other.pixels, other.pixels + other.Count(), pixels);
-    fillKnown = other.fillKnown;
-    fillPixel = other.fillPixel;
-    marked = other.marked;
-}
 
 void SetExitCodeWhenPixelsRunOut(int code) { Pool().exhaustedExitCode = code; }
 
@@ -232,19 +180,14 @@ void FillDeviceRect(const RasterTarget& target, RECT rect, COLORREF color) {
     if (IsEmptyRect(area)) {
         return;
     }
-    Surface& surface = *target.surface;
-    surface.PrepareWriting();
-    PixelMemory& memory = surface.WritableMemory();
-    if (area.left == 0 && area.top == 0 && area.right == surface.width &&
-        area.bottom == surface.height) {
-        memory.FillWhole(PixelFromColor(color));
-        return;
-    }
+    target.surface->PrepareWriting();
+    // One row pixel by pixel, the others copied from it: a copy moves many pixels a store, and
+    // a whole-screen fill, every frame's first step, takes a fraction of the time.
+    std::uint32_t* const first = target.surface->Row(area.top) + area.left;
     const std::size_t width = static_cast<std::size_t>(area.right - area.left);
-    for (LONG y = area.top; y < area.bottom; ++y) {
-        const std::size_t begin = static_cast<std::size_t>(y) * surface.width + area.left;
-        std::fill_n(memory.pixels + begin, width, PixelFromColor(color));
-        memory.MarkRun(begin, begin + width);
+    std::fill_n(first, width, PixelFromColor(color));
+    for (LONG y = area.top + 1; y < area.bottom; ++y) {
+        std::memcpy(target.surface->Row(y) + area.left, first, width * sizeof(std::uint32_t));
     }
 }
 
@@ -256,11 +199,8 @@ bool SetDevicePixel(const RasterTarget& target, int x, int y, COLORREF color) {
         py >= clip.bottom) {
         return false;
     }
-    Surface& surface = *target.surface;
-    surface.PrepareWriting();
-    const std::size_t index = static_cast<std::size_t>(py) * surface.width + px;
-    surface.WritableMemory().pixels[index] = PixelFromColor(color);
-    surface.WritableMemory().Mark(index);
+    target.surface->PrepareWriting();
+    target.surface->Row(static_cast<int>(py))[px] = PixelFromColor(color);
     return true;
 }
 
@@ -335,7 +275,6 @@ void DrawDeviceLine(const RasterTarget& target, int x1, int y1, int x2, int y2,
     target.surface->PrepareWriting();
     Surface& surface = *target.surface;
     std::uint32_t* const pixels = surface.Row(0);
-    std::uint8_t* const marks = surface.WritableMemory().Marks();
     const std::int64_t rowStep = surface.width;
     const std::int64_t majorDelta = xMajor ? majorStep : majorStep * rowStep;
     const std::int64_t minorDelta = xMajor ? minorStep * rowStep : minorStep;
@@ -347,7 +286,6 @@ void DrawDeviceLine(const RasterTarget& target, int x1, int y1, int x2, int y2,
     for (std::int64_t k = first; k <= last; ++k) {
         if (minor >= minorLow && minor <= minorHigh) {
             pixels[index] = pixel;
-            marks[index >> 4] = 1;
         }
         if (error + bias > 0) {
             minor += minorStep;
@@ -392,8 +330,6 @@ void CopyDeviceRect(const RasterTarget& target, int x, int y, int width, int hei
         std::memmove(to.Row(row) + area.left,
                      from.Row(static_cast<int>(row + shiftY)) + (area.left + shiftX),
                      count * sizeof(std::uint32_t));
-        const std::size_t begin = static_cast<std::size_t>(row) * to.width + area.left;
-        to.WritableMemory().MarkRun(begin, begin + count);
     }
 }
 

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <vector>
 
 namespace portable {
 
@@ -15,7 +14,8 @@ namespace portable {
 // writes; a display may provide memory its server reads the pixels from.
 class PixelMemory {
   public:
-    PixelMemory(std::uint32_t* memoryPixels, int memoryWidth, int memoryHeight);
+    PixelMemory(std::uint32_t* memoryPixels, int memoryWidth, int memoryHeight)
+        : pixels(memoryPixels), width(memoryWidth), height(memoryHeight) {}
     virtual ~PixelMemory() = default;
     PixelMemory(const PixelMemory&) = delete;
     PixelMemory& operator=(const PixelMemory&) = delete;
@@ -23,24 +23,9 @@ class PixelMemory {
     // Before the pixels change; memory a server may still be reading waits here until it is done.
     virtual void BeforeWriting() {}
 
-    std::size_t Count() const { return static_cast<std::size_t>(width) * height; }
-    // What a whole fill left, so that the next whole fill of the same colour, every frame's
-    // first step, rewrites only what was drawn since: each run of 16 pixels (in memory order)
-    // written after the fill is marked with a byte; the others still hold `fillPixel`.
-    void Mark(std::size_t index) { marked[index >> 4] = 1; }
-    void MarkRun(std::size_t begin, std::size_t end);
-    std::uint8_t* Marks() { return marked.data(); }
-    void FillWhole(std::uint32_t pixel);
-    void CopyFrom(const PixelMemory& other);
-
     std::uint32_t* const pixels;
     const int width;
     const int height;
-
-  private:
-    bool fillKnown = false;
-    std::uint32_t fillPixel = 0;
-    std::vector<std::uint8_t> marked;
 };
 
 // Where new pixel memory comes from (plain process memory unless a display says otherwise).
@@ -73,8 +58,6 @@ class Surface {
     // Every pixel operation calls this before it writes.
     void PrepareWriting();
     const PixelMemory* Memory() const { return memory.get(); }
-    // After PrepareWriting: the memory this surface alone writes.
-    PixelMemory& WritableMemory() { return *memory; }
     const std::uint32_t* Data() const { return memory ? memory->pixels : nullptr; }
 
     std::uint32_t* Row(int y) { return memory->pixels + static_cast<std::size_t>(y) * width; }

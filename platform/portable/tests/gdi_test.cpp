@@ -87,40 +87,6 @@ TEST_F(Gdi, AfterAWholeBlitDrawingOnEitherSideLeavesTheOtherAsItWas) {
     DeleteObject(pen);
 }
 
-// Every frame starts with a whole fill, which rewrites only what was drawn since the last one
-// where the colour is the same: whatever way it was drawn, and on a copy of the bitmap too.
-TEST_F(Gdi, AWholeFillLeavesNothingOfWhatWasDrawnBeforeIt) {
-    const HBRUSH brush = CreateSolidBrush(RGB(9, 9, 9));
-    const HPEN pen = CreatePen(PS_SOLID, 0, RGB(9, 9, 9));
-    Canvas lit(37, 11);
-    const RECT all{0, 0, 37, 11}, part{14, 2, 35, 5};
-    FillRect(lit.dc, &all, brush);
-    const std::vector<std::function<void(HDC)>> draws{
-        [&](HDC dc) { FillRect(dc, &part, brush); },
-        [](HDC dc) { SetPixel(dc, 36, 10, RGB(9, 9, 9)); },
-        [&](HDC dc) { SelectObject(dc, pen), MoveToEx(dc, 0, 10, nullptr), LineTo(dc, 36, 0); },
-        [&](HDC dc) { BitBlt(dc, 3, 1, 30, 9, lit.dc, 0, 0, SRCCOPY); },
-        [](HDC dc) {
-            RECT box{20, 0, 37, 11};
-            SetTextColor(dc, RGB(9, 9, 9)), DrawTextA(dc, "W", 1, &box, 0);
-        },
-    };
-    for (std::size_t i = 0; i < draws.size() * 2; ++i) {
-        Canvas drawn(37, 11), copy(37, 11);
-        draws[i / 2](drawn.dc);
-        ASSERT_FALSE(drawn.Lit().empty()) << i;
-        const bool copied = i % 2 == 1;
-        if (copied) { // shares the pixels; the fill takes a copy of them first
-            BitBlt(copy.dc, 0, 0, 37, 11, drawn.dc, 0, 0, SRCCOPY);
-        }
-        Canvas& filled = copied ? copy : drawn;
-        FillRect(filled.dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        EXPECT_EQ(filled.Lit(), Pixels{}) << i;
-    }
-    DeleteObject(brush);
-    DeleteObject(pen);
-}
-
 TEST_F(Gdi, StaleAndNullHandlesAreRefusedAndSelectedObjectsOutliveDeletion) {
     EXPECT_FALSE(DeleteObject(nullptr) || LineTo(nullptr, 1, 1));
     EXPECT_EQ(SelectObject(nullptr, GetStockObject(BLACK_BRUSH)), nullptr);

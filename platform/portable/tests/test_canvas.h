@@ -47,8 +47,8 @@ class Canvas {
         return portable::FindGdiObject<portable::BitmapObject>(bitmap)->surface;
     }
     void Clear() {
-        const RECT all{0, 0, width, height};
-        portable::FillDeviceRect({&Pixels(), {0, 0}, all}, all, 0);
+        Pixels().PrepareWriting();
+        std::fill(Pixels().Row(0), Pixels().Row(height), 0u);
     }
     std::set<std::pair<int, int>> Lit() const { return ::Lit(Pixels()); }
 
