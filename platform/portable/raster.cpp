@@ -6,6 +6,7 @@
 #include <new>
 #include <cstring>
 #include <iterator>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -283,18 +284,30 @@ void DrawDeviceLine(const RasterTarget& target, int x1, int y1, int x2, int y2,
     std::int64_t index = xMajor ? minor * rowStep + major : major * rowStep + minor;
     const std::int64_t rise = 2 * b;
     const std::int64_t fall = 2 * b - 2 * a;
-    for (std::int64_t k = first; k <= last; ++k) {
-        if (minor >= minorLow && minor <= minorHigh) {
-            pixels[index] = pixel;
+    // Most lines lie wholly inside the clip: their walk need not test each pixel.
+    const std::int64_t minorLast =
+        minorStart + minorStep * CeilDiv(2 * Wide{b} * last - a + bias, 2 * Wide{a});
+    const bool inside = std::min(minor, minorLast) >= minorLow &&
+                        std::max(minor, minorLast) <= minorHigh;
+    const auto walk = [&](auto clipped) {
+        for (std::int64_t k = first; k <= last; ++k) {
+            if (!clipped || (minor >= minorLow && minor <= minorHigh)) {
+                pixels[index] = pixel;
+            }
+            if (error + bias > 0) {
+                minor += minorStep;
+                index += minorDelta;
+                error += fall;
+            } else {
+                error += rise;
+            }
+            index += majorDelta;
         }
-        if (error + bias > 0) {
-            minor += minorStep;
-            index += minorDelta;
-            error += fall;
-        } else {
-            error += rise;
-        }
-        index += majorDelta;
+    };
+    if (inside) {
+        walk(std::false_type{});
+    } else {
+        walk(std::true_type{});
     }
 }
 
