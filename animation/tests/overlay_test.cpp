@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ranges>
 
 using Overlay = AnimationTest;
 
@@ -50,6 +51,10 @@ TEST_F(Overlay, BothLinesAreTransparentDimComplementsOfTheBackgroundInTheirPlace
         };
         EXPECT_EQ(std::ranges::count_if(expected.Lit(), missing), 0) << rate;
         EXPECT_GT(expected.Lit().size(), 200u);
+        // Lucida Console 10 pixels to the em is 6 a character: the credit line ends in its cell.
+        const int lastCell = 3 + 6 * (static_cast<int>(std::strlen(CreditLine)) - 1);
+        const int right = std::ranges::max(expected.Lit() | std::views::keys);
+        EXPECT_TRUE(right >= lastCell && right < lastCell + 6) << right;
         animation.DrawOverlay(drawn.dc);
         EXPECT_EQ(SetBkMode(drawn.dc, OPAQUE), TRANSPARENT);
     }
