@@ -1,9 +1,8 @@
 // Stand-ins for the system's password services, installed by the end-to-end harness as
 // PASSWORD.CPL and MPR.DLL. They record every load and call in DIR\record.txt and take the
-// verifier's answer from DIR\answer.txt ('x': the dialog dies of an exception), DIR being
-// $EPIPHASE_SERVICES_DIR. With $EPIPHASE_SAMPLE_OBJECTS set they also count the process's GDI
-// objects and top-level windows about once a second (Wine's GetGuiResources answers 0 for every
-// process).
+// verifier's answer from DIR\answer.txt, DIR being $EPIPHASE_SERVICES_DIR. With
+// $EPIPHASE_SAMPLE_OBJECTS set they also count the process's GDI objects and top-level windows
+// about once a second (Wine's GetGuiResources answers 0 for every process).
 
 #include <windows.h>
 
@@ -85,7 +84,7 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window) {
     }
     DeleteFileA(InDirectory("answer.txt").c_str());
     Record(std::string("answer ") + answer + " " + std::to_string(GetTickCount()));
-    if (answer == 'x') {
+    if (answer == 'x') { // the dialog dies of an exception
         RaiseException(0xE0000001u, EXCEPTION_NONCONTINUABLE, 0, nullptr);
     }
     return answer == '1';
