@@ -281,6 +281,13 @@ void PasswordGate() {
           "input within 200 ms after a dialog is ignored, later input asks again");
     Answer("1");
     Check(run.ExitCode() == 0, "an accepted password ends it with 0");
+    Run dying("/s");
+    StartAndPress();
+    Answer("x");
+    BOOL running = TRUE;
+    Check(dying.ExitCode() == 0xE0000001u &&
+              SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0) && !running,
+          "an exception in the dialog ends /s with its code, the saver-running state off");
 }
 
 // Each case: the family, the setting, a system module moved from the system directory to beside

@@ -33,13 +33,15 @@ TEST_F(X11Test, InsideAGivenWindowItDrawsIgnoresInputFollowsItsSizeAndEndsWhenIt
 // -window.
 TEST_F(X11Test, DelayPacesFramesInEveryLiveMode) {
     const Window given = MakeWindow(160, 120);
+    char daemonWindow[64]; // as xscreensaver writes it: in hexadecimal, not the root window
+    std::snprintf(daemonWindow, sizeof daemonWindow, "XSCREENSAVER_WINDOW=0x%lx", given);
     const struct {
         std::vector<std::string> arguments;
         std::string environment;
         int signal;
     } cases[] = {
         {{"/p", std::to_string(given)}, "", SIGTERM}, // -window-id: as -root, and the test above
-        {{"-root"}, "XSCREENSAVER_WINDOW=" + std::to_string(given), SIGINT},
+        {{"-root"}, daemonWindow, SIGINT},
         {{"-window"}, "", 0},
         {{"/s"}, "", SIGTERM},
     };

@@ -136,8 +136,10 @@ TEST_F(HostRun, RejectedModesFailAndOwnersFallBackToTheForegroundWindow) {
     }
     Window(8, 8, "WindowsScreenSaverClass", "Preview"); // not taken for a running saver, yet the
     const HWND newest = Window(20, 20);                 // class exists: no window follows
+    RequirePassword(); // on Windows 9x the verifier loaded for the run is released all the same
     EXPECT_TRUE(Run("/s") == -1 && GetForegroundWindow() == newest);
-    portable::SetPlatformId(VER_PLATFORM_WIN32_WINDOWS);
+    EXPECT_FALSE(portable::SaverRunningState() ||
+                 portable::ModuleLoadCount(systemDir + "PASSWORD.CPL"));
     EXPECT_EQ(Run("/a"), 0); // without MPR.DLL nothing happens, and that is no failure
     portable::AddModule(systemDir + "MPR.DLL",
                         {{"PwdChangePasswordA", AsFarProc(FakePwdChangePasswordA)}}, false);
@@ -189,6 +191,7 @@ TEST_F(HostRun, FullScreenCoversTheScreenHidesTheCursorAndClosesOnTravelBeyondFo
     for (const auto& [virtualRect, expected, loaded, hasEntry, before, calls] : cases) {
         Fresh();
         display->SetVirtualScreen(virtualRect);
+        portable::DeactivateApplication(); // another program in front: the saver must take it
         services.attachedBefore = before;
         const char* entry = hasEntry ? "ImmAssociateContext" : "SomethingElse";
         portable::AddModule(systemDir + "IMM32.DLL", {{entry, AsFarProc(FakeImmAssociateContext)}},
@@ -200,11 +203,11 @@ TEST_F(HostRun, FullScreenCoversTheScreenHidesTheCursorAndClosesOnTravelBeyondFo
                 EXPECT_EQ(SendMessageA(saver, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x")), 0);
                 // Pop-up, visible, clipping; topmost; own DC, double clicks, redraw; black; no
                 // pointer.
-                EXPECT_EQ(std::tuple(w.className, w.title, w.style, w.exStyle, w.classStyle,
-                                     w.classBrush, w.classCursor, Corners(w.rect)),
-                          std::tuple("WindowsScreenSaverClass", "Screen Saver", 0x96000000u, 8u,
-                                     0x2Bu, GetStockObject(BLACK_BRUSH), nullptr,
-                                     Corners(expected)));
+                EXPECT_EQ(
+                    std::tuple(w.className, w.title, w.style, w.exStyle, w.classStyle, w.classBrush,
+                               w.classCursor, Corners(w.rect), GetForegroundWindow()),
+                    std::tuple("WindowsScreenSaverClass", "Screen Saver", 0x96000000u, 8u, 0x2Bu,
+                               GetStockObject(BLACK_BRUSH), nullptr, Corners(expected), saver));
                 ExpectCursorRules(saver, true);
                 portable::MovePointer({12, 11}); // 3 pixels: creeping
             } else if (frame == 3) {
@@ -301,6 +304,7 @@ TEST_F(HostRun, AutoPlayAndPasswordRequestsAreAnsweredByFamilyPasswordAndMode) {
         std::vector<LRESULT> answers;
         RunFrom(preview ? "/p " + Number(Window(40, 30)) : "/s", [&](HWND saver) {
             const LRESULT verify = SendMessageA(saver, 0x8000, 0, 0);
+            SendMessageA(saver, WM_NULL, 0, 0); // "still answering?" is no AutoPlay query
             MSG msg;
             answers = {SendMessageA(saver, RegisterWindowMessageA("QueryCancelAutoPlay"), 0, 0),
                        PeekMessageA(&msg, saver, WM_CLOSE, WM_CLOSE, PM_NOREMOVE), verify};

@@ -3,8 +3,10 @@
 #include "model/random.h"
 #include "model/tests/random_probe.h"
 
+#include <chrono>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <thread>
 #include <tuple>
 
 using namespace random_probe;
@@ -19,6 +21,10 @@ TEST(RandomStream, StartsAtStateOne) {
 TEST(Clock, RealClockGoesOnFromWhereItStoodWithTheNamedCounterOnly) {
     static std::int64_t firstCount = 0, secondCount = 0;
     UseRealClock();
+    const std::int32_t beforeSleep = ElapsedMilliseconds(); // the steady clock: real milliseconds
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    const std::int32_t slept = ElapsedMilliseconds() - beforeSleep;
+    EXPECT_TRUE(slept >= 30 && slept < 10'000) << slept;
     UseRealClockCounter([] { return firstCount; }, 1000);
     const std::int32_t start = ElapsedMilliseconds();
     firstCount += 1234;
@@ -99,7 +105,7 @@ TEST(MutatingPhasor, OmegaHoldsOnItsLowBoundAndAScrambleNarrowsTheBoundsItDraws)
     EXPECT_EQ(held.holding, 1);
     MutatingPhasor scrambled = QuietPhasor(3.0);
     scrambled.omegaScrambleFrames = 0.0;
-    ForceDraws(1, 5000, 28000); // in order: kept, then the low one narrowed to omega - ModelPi
+    ForceDraws(1, 28000, 5000); // reversed: exchanged, then the low one narrowed to omega - ModelPi
     scrambled.Update();
     EXPECT_DOUBLE_EQ(scrambled.omegaLow, 3.0 - 3.141596536);
     EXPECT_DOUBLE_EQ(scrambled.omegaHigh, 28000 / 32767.0 * 3.141596536 - 1.570798268);

@@ -55,6 +55,7 @@ void DeactivateApplication() {
     if (const HWND active = GetForegroundWindow()) {
         QueueSystemMessage(active, WM_ACTIVATEAPP, FALSE, 0);
     }
+    LeaveForeground();
 }
 
 void SendSystemMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

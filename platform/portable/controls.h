@@ -32,7 +32,8 @@ void QueuePointerMotion(HWND top, POINT client);
 void PressInput(UINT message, WPARAM wParam);
 // The same for a display that knows the window and the pointer's place in it.
 void QueueButton(HWND top, POINT client, UINT message, WPARAM wParam);
-// Another application takes the foreground: our active window hears WM_ACTIVATEAPP 0.
+// Another application takes the foreground: our active window hears WM_ACTIVATEAPP 0, and a
+// window shown from then on stays behind until SetForegroundWindow brings it to the front.
 void DeactivateApplication();
 // A message the system sends to a window from outside the thread (power events, for one).
 void SendSystemMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -105,16 +105,23 @@ std::shared_ptr<const FontFace> Rasterise(const FontFile& file, int pixelHeight)
     return rasterised;
 }
 
-// A named face from fonts-dejavu-core, which the install step brings, so that the text looks
+// Named faces from fonts-dejavu-core, which the install step brings, so that the text looks
 // the same whichever other fonts a machine has; "monospace" alone differs from one to another.
 constexpr const char* PreferredFamily = "DejaVu Sans Mono";
+constexpr const char* ProportionalFamily = "DejaVu Sans";
 
 std::shared_ptr<const FontFace> Load(const std::string& family, int pixelHeight) {
     if (strcasecmp(family.c_str(), StockFontFamily) == 0) {
         return StockBitmapFace();
     }
+    // A face the machine lacks is replaced as Windows' font mapper would: Windows' fixed-pitch
+    // face by a fixed-pitch one, a name Windows does not know by a proportional default.
+    const bool fixedPitch = strcasecmp(family.c_str(), "Lucida Console") == 0 ||
+                            strcasecmp(family.c_str(), PreferredFamily) == 0;
     const std::pair<const char*, bool> candidates[] = {
-        {family.c_str(), false}, {PreferredFamily, false}, {"monospace", true}};
+        {family.c_str(), false},
+        {fixedPitch ? PreferredFamily : ProportionalFamily, false},
+        {fixedPitch ? "monospace" : "sans-serif", true}};
     for (const auto& [wanted, anyFamily] : candidates) {
         if (const std::optional<FontFile> file = Locate(wanted, anyFamily)) {
             if (std::shared_ptr<const FontFace> face = Rasterise(*file, pixelHeight)) {

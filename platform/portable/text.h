@@ -33,9 +33,11 @@ struct FontFace {
 // The family name that always selects the stock bitmap font.
 inline constexpr const char* StockFontFamily = "Epiphase Fixed";
 
-// The face a font description asks for, at its pixel height. Tried in order: the family asked
-// for, then "DejaVu Sans Mono" (fonts-dejavu-core), then fontconfig's match for monospace, then
-// the stock bitmap font, which has one size. Faces are shared between fonts of the same
+// The face a font description asks for, with its height in pixels to the em. Tried in order:
+// the family asked for; then, for "Lucida Console" (Windows' fixed-pitch face) "DejaVu Sans
+// Mono" (fonts-dejavu-core) and fontconfig's match for monospace, for any other name "DejaVu
+// Sans" and its match for sans-serif, as Windows maps a name it lacks to a proportional face;
+// then the stock bitmap font, which has one size. Faces are shared between fonts of the same
 // description.
 std::shared_ptr<const FontFace> FindFontFace(const LOGFONTA& description);
 // The face of the stock system font: the same order from "DejaVu Sans Mono" on.

@@ -27,6 +27,7 @@ struct WindowManager {
     std::vector<HWND> topLevel; // creation order
     std::uintptr_t nextHandle = 0x20000;
     HWND foreground = nullptr;
+    bool behind = false; // another application is in front
     HCURSOR cursor = ArrowCursor;
     DialogRequest lastDialog;
 };
@@ -109,7 +110,9 @@ void Show(Window& window) {
         SendMessageA(handle, WM_WINDOWPOSCHANGING, 0, 0);
         if (FindWindowObject(handle) != nullptr) {
             CurrentDisplay().WindowShown(handle, FindWindowObject(handle)->rect);
-            Activate(handle);
+            if (!Manager().behind) { // Windows keeps a process behind from stealing the front
+                Activate(handle);
+            }
             SendMessageA(handle, WM_WINDOWPOSCHANGED, 0, 0);
         }
     }
@@ -207,6 +210,11 @@ void WindowSurface(HWND handle, Surface*& surface, POINT& offset) {
         offset.x += w->rect.left;
         offset.y += w->rect.top;
     }
+}
+
+void LeaveForeground() {
+    Manager().foreground = nullptr;
+    Manager().behind = true;
 }
 
 std::size_t LiveWindowCount() { return Manager().windows.size(); }
@@ -404,6 +412,7 @@ BOOL SetForegroundWindow(HWND handle) {
     if (window == nullptr) {
         return FALSE;
     }
+    Manager().behind = false; // allowed: the system started the saver
     Activate(window->handle);
     return TRUE;
 }

@@ -52,6 +52,9 @@ void WindowSurface(HWND window, Surface*& surface, POINT& offset);
 inline const HCURSOR ArrowCursor = reinterpret_cast<HCURSOR>(std::uintptr_t{0x7F00});
 bool CursorHidden();
 
+// Another application takes the front: none of ours is active, and showing a window no longer
+// activates it; SetForegroundWindow does.
+void LeaveForeground();
 void ForgetWindowMessages(HWND window); // the queue drops what a destroyed window had pending
 std::size_t LiveWindowCount();
 void ResetWindowManager();
