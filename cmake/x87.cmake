@@ -2,4 +2,4 @@
 # first edition and NT 4.0 do not save its state. Doubles still round exactly as on every other
 # build: each program sets the unit's precision control to 53 bits before anything computes
 # (platform/x87/double_precision.cpp), so + - * / round as IEEE doubles.
-set(X87_FLAGS "-march=i686 -mfpmath=387")
+set(X87_FLAGS "-march=i486 -mfpmath=387")

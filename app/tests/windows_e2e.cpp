@@ -283,6 +283,26 @@ void PasswordGate() {
     Check(run.ExitCode() == 0, "an accepted password ends it with 0");
 }
 
+// A screen at 144 DPI (150%), as the services module sees it inside the saver's process: the
+// saver is DPI-aware by its manifest and covers the screen in its real pixels, as this harness
+// (started at 96 DPI) measures them.
+void HighDpi() {
+    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SetValue("Control Panel\\Desktop", "LogPixels", REG_DWORD, std::string("\x90\0\0\0", 4));
+    Password(PasswordOn);
+    Fresh();
+    Run run("/s");
+    const HWND window = StartAndPress();
+    RECT covered{};
+    GetWindowRect(window, &covered);
+    Check(Recorded("dpi", 1) == std::vector<std::string>{"144 aware"} && EqualRect(&covered, &screen),
+          "at 144 DPI /s is DPI-aware and covers the whole screen in real pixels");
+    Recorded("verify", 1);
+    Answer("1");
+    Check(run.ExitCode() == 0, "and ends as ever");
+    SetValue("Control Panel\\Desktop", "LogPixels", REG_DWORD, "");
+}
+
 // Each case: the family, the setting, a system module moved from the system directory to beside
 // the .scr, the command line (/s: a key is pressed, an accepted password if asked), the exit
 // code, whether a password is asked, the PwdChangePasswordA call expected.
@@ -370,6 +390,7 @@ void PasswordScenarios() {
     SetValue(overrides, "mpr", REG_SZ, std::string("native", 7));
     Family9x(true);
     PasswordGate();
+    HighDpi();
     PasswordCases();
     Family9x(false);
     SetValue(overrides, "mpr", REG_SZ, "");
