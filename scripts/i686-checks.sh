@@ -34,8 +34,11 @@ echo "$(wc -l <<< "$imports") imports, all listed, none wide"
 
 echo "== Instructions of $scr: the 486's and the x87 unit's only"
 # Read from the copy of the same link that keeps its symbols, to name the functions.
-later=$(i686-w64-mingw32-objdump -d --no-show-raw-insn "$1/app/epiphase-symbols.scr" | awk '
-    /^[0-9a-f]+ <.+>:$/ { function_name = $2; next }
+later=$(i686-w64-mingw32-objdump -d -C --no-show-raw-insn "$1/app/epiphase-symbols.scr" | awk '
+    /^[0-9a-f]+ <.+>:$/ {
+        function_name = $0; sub(/^[0-9a-f]+ </, "", function_name); sub(/>:$/, "", function_name)
+        next
+    }
     /^ +[0-9a-f]+:\t/ {
         split($0, field, "\t")
         mnemonic = field[2]; sub(/ .*/, "", mnemonic)
@@ -44,10 +47,10 @@ later=$(i686-w64-mingw32-objdump -d --no-show-raw-insn "$1/app/epiphase-symbols.
             mnemonic ~ /^(cpuid|rdtsc|rdmsr|wrmsr|rsm|cmpxchg8b)$/ ||
             mnemonic ~ /^(emms|femms|ldmxcsr|stmxcsr|fisttp[lsq]?|movnti|[lsm]fence|clflush)$/ ||
             mnemonic ~ /^(prefetch|maskmov|movnt)/ || field[2] ~ /%[xy]?mm[0-9]/)
-            print function_name, mnemonic
+            print mnemonic " in " function_name
     }' | sort | uniq -c)
 if [[ -n "$later" ]]; then
-    echo "Instructions of later processors (count, function, instruction):"
+    echo "Instructions of later processors (count, instruction, function):"
     echo "$later"
     exit 1
 fi
