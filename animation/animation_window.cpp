@@ -3,6 +3,7 @@
 #include "model/clock.h"
 #include "model/numerics.h"
 #include "model/random.h"
+#include "platform/arithmetic.h"
 
 #include <cstring>
 
@@ -91,6 +92,7 @@ LRESULT AnimationWindow::Create(HWND created) {
         window = created;
         PrepareWindow();
     }
+    UseDoubleArithmetic();
     Restart();
     animate = true;
     rateMark = ElapsedMilliseconds() * 0.001;

@@ -4,6 +4,7 @@
 
 #include "model/clock.h"
 #include "model/numerics.h"
+#include "platform/arithmetic.h"
 
 #include <algorithm>
 #include <cmath>
@@ -34,6 +35,7 @@ void Dot(HDC dc, POINT at, COLORREF color) {
 } // namespace
 
 void AnimationWindow::DrawFrame(HDC dc) {
+    UseDoubleArithmetic();
     // The cycle: its last frame restarts the figure and shows yellow.
     frameCount += 1;
     const bool restarted = frameCount >= frameBudget;

@@ -4,7 +4,6 @@
 
 #include "model/numerics.h"
 
-#include <cstdio>
 
 const char* const CreditLine =
     "Epiphase - The Epiphase authors, 2026 - epiphase@example.org - https://example.org/epiphase";
@@ -19,14 +18,49 @@ void AnimationWindow::CountFrame(std::int32_t now) {
     }
 }
 
+namespace {
+
+// Copies `text` to `out` with its terminator; the end of what was written, at the terminator.
+char* Append(char* out, const char* text) {
+    while ((*out = *text++) != '\0') {
+        ++out;
+    }
+    return out;
+}
+
+// A count of zero or more in decimal, zero-padded to at least three digits.
+char* AppendCount(char* out, std::int32_t count) {
+    char digits[10];
+    int length = 0;
+    do {
+        digits[length++] = static_cast<char>('0' + count % 10);
+        count /= 10;
+    } while (count != 0);
+    for (int pad = length; pad < 3; ++pad) {
+        *out++ = '0';
+    }
+    while (length != 0) {
+        *out++ = digits[--length];
+    }
+    *out = '\0';
+    return out;
+}
+
+} // namespace
+
+// Composed by hand: the screen saver carries no formatting run-time.
 void AnimationWindow::ComposeRateLine(char* line) const {
     if (frameRate == 0.0) {
-        std::snprintf(line, RateLineSize, "... calibrating frame rate display");
+        Append(line, "... calibrating frame rate display");
         return;
     }
     // frameRate is a whole count of at least 1 here, so the divisor is never 0.
-    std::snprintf(line, RateLineSize, "Animation: %03.0f frames/second (new frame every %03d ms)",
-                  frameRate, 1000 / Trunc(frameRate));
+    const std::int32_t rate = Trunc(frameRate);
+    char* out = Append(line, "Animation: ");
+    out = AppendCount(out, rate);
+    out = Append(out, " frames/second (new frame every ");
+    out = AppendCount(out, 1000 / rate);
+    Append(out, " ms)");
 }
 
 void AnimationWindow::DrawOverlay(HDC dc) {

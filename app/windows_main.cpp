@@ -1,9 +1,12 @@
-// The Windows program's entry: the raw command line in, the mode's result out as exit code.
+// The Windows program's entry: the raw command line in, the mode's result out as exit code. The
+// screen saver carries no C run-time: the system's loader calls this entry directly.
 
 #include "app/windows_clock.h"
 #include "host/command_line.h"
 #include "host/saver_host.h"
 #include "platform/api.h"
+#include "platform/arithmetic.h"
+#include "platform/win32/program_start.h"
 
 namespace {
 
@@ -19,8 +22,14 @@ LONG WINAPI EscapedException(EXCEPTION_POINTERS*) {
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+// The real clock's counter until the entry names the performance counter, which it does before
+// any static constructor reads the clock (model/clock.h).
+std::int64_t StartupMicroseconds() { return std::int64_t{GetTickCount()} * 1000; }
+
+extern "C" [[noreturn]] void WinMainCRTStartup() {
+    UseDoubleArithmetic();
     UseWindowsClock();
+    RunStaticConstructors();
     const char* tail = SkipProgramName(GetCommandLineA(), Step);
     // The show command is read as Windows hands it over, but the saver window is visible by its
     // style and no mode uses it.

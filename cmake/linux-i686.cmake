@@ -1,6 +1,7 @@
 # 32-bit Linux with the arithmetic of the 32-bit Windows build (Debian's g++-multilib), run under
-# qemu-i386 emulating a Pentium II (Debian's qemu-user): the model alone, to compare its numbers
-# with the native build's (scripts/x87-trace-check.sh).
+# qemu-i386 emulating a Pentium II (Debian's qemu-user; Debian's 32-bit C library, linked in
+# statically, is built for the i686): the model alone, to compare its numbers with the native
+# build's (scripts/i686-checks.sh).
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER gcc)

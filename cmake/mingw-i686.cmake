@@ -1,5 +1,5 @@
-# The shipping build: 32-bit Windows (Debian's g++-mingw-w64-i686-win32), for Windows 98, Me,
-# NT 4.0 and later on any i686 processor.
+# The shipping build: 32-bit Windows (Debian's g++-mingw-w64-i686-win32), for Windows 95, NT 4.0
+# and later on any processor from the 486DX on.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(MINGW_TRIPLET i686-w64-mingw32)
 set(MINGW_WINE /usr/lib/wine/wine)

@@ -1,17 +1,9 @@
 #include "model/clock.h"
 
-#include <chrono>
-
 namespace {
 
-std::int64_t SteadyMicroseconds() {
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 // Constant-initialised, so a static constructor in any file sees the real clock selected.
-constinit CounterReader readCounter = SteadyMicroseconds;
+constinit CounterReader readCounter = StartupMicroseconds;
 constinit std::int64_t countsPerSecond = 1000000;
 constinit std::int64_t originCount = 0;
 constinit bool originTaken = false;

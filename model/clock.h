@@ -11,6 +11,10 @@ std::int32_t ElapsedMilliseconds();
 // counter of its platform; the count goes on from where it stood. The Windows program names the
 // performance counter: there the run-time's steady clock follows the wall clock.
 using CounterReader = std::int64_t (*)();
+// The counter read from the start, in microseconds. The model's own (model/steady_counter.cpp)
+// reads the steady clock; a program that defines this function itself has the linker take its
+// own instead (the Windows screen saver, which carries no C++ run-time).
+std::int64_t StartupMicroseconds();
 void UseRealClockCounter(CounterReader read, std::int64_t countsPerSecond);
 
 // A stepped clock makes renders and tests repeatable: it stands at 0 until the first frame and

@@ -9,7 +9,7 @@ packages=(
     libx11-dev libxext-dev libx11-xcb-dev libxcb-shm0-dev libxtst-dev libxdamage-dev xdotool xscreensaver libunicorn-dev
     g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 g++-multilib qemu-user
     wine wine32:i386 wine64 xvfb xauth
-    dpkg-dev file lintian zip unzip
+    dpkg-dev file lintian zip unzip libxml2-utils
 )
 
 missing=()

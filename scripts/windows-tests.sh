@@ -15,6 +15,13 @@ for case in "640 480 300 16" "152 112 100 16" "1024 768 1000 16" "64 48 12000 16
     build/animation/frame_cases $case --compare "$tree/frame-${width}x${height}.ppm"
 done
 
+echo "== The same frames with the floating-point unit set otherwise before every frame, as a DLL might"
+"$loader" "$tree/animation/frame_cases.exe" 1024 768 1000 16 "$tree/frame-foreign.ppm" \
+    --foreign-arithmetic
+build/animation/frame_cases 1024 768 1000 16 --compare "$tree/frame-foreign.ppm"
+cmp "$tree/frame-1024x768.ppm.model" "$tree/frame-foreign.ppm.model"
+echo "the model's numbers after the last frame: identical to the bit"
+
 echo "== The real screen saver under Wine, driven from outside"
 "$loader" "$tree/app/windows_e2e.exe" "$tree/app/epiphase.scr"
 

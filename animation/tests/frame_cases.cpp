@@ -2,7 +2,10 @@
 // Windows and run under Wine it records what real GDI draws; built natively it draws the same
 // frames on the stand-in and fails on any pixel where the two differ, naming the first, leaving
 // out the two text rows (the two systems have different fonts).
-// Usage: frame_cases WIDTH HEIGHT FRAMES STEP OUT.ppm
+// A record also writes the model's numbers after the last frame to OUT.ppm.model, bit for bit:
+// with --foreign-arithmetic, before each frame the floating-point unit is set as a DLL loaded into
+// the saver might leave it (other precision and rounding), and neither frame nor numbers change.
+// Usage: frame_cases WIDTH HEIGHT FRAMES STEP OUT.ppm [--foreign-arithmetic]
 //        frame_cases WIDTH HEIGHT FRAMES STEP --compare RECORD.ppm
 
 #include "animation/animation_window.h"
@@ -18,8 +21,42 @@
 
 namespace {
 
+// The control words some DLLs load on attach, one per frame in turn: 64-bit precision with
+// rounding down, up and toward zero, and (on the SSE builds) the same rounding modes with
+// denormals flushed to zero.
+void SetForeignArithmetic(int frame) {
+#if defined(__i386__)
+    static const unsigned short controlWords[] = {0x077F, 0x0B7F, 0x0F7F};
+    __asm__ volatile("fldcw %0" : : "m"(controlWords[frame % 3]));
+#elif defined(__x86_64__)
+    static const unsigned int statusControls[] = {0x3F80 | 0x8040, 0x5F80 | 0x8040, 0x7F80};
+    __asm__ volatile("ldmxcsr %0" : : "m"(statusControls[frame % 3]));
+#else
+    static_cast<void>(frame);
+#endif
+}
+
+// The doubles that each frame computes afresh, as bytes.
+std::string ModelNumbers() {
+    std::string bytes;
+    const auto put = [&bytes](double value) {
+        bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
+    };
+    for (const auto& mutating : TheAnimationWindow().phasors) {
+        const Phasor& phasor = mutating->GetPhasor();
+        for (const double value :
+             {phasor.GetAmplitude(), phasor.GetOmega(), phasor.GetPhaseX(), phasor.GetPhaseY(),
+              phasor.GetOmegaX(), phasor.GetOmegaY(), mutating->omegaLow, mutating->omegaHigh,
+              mutating->omegaStep}) {
+            put(value);
+        }
+    }
+    put(TheAnimationWindow().rateMark);
+    return bytes;
+}
+
 // The last of `frames` frames of a preview-style saver window as P6 pixel bytes (RGB).
-std::string DrawFrames(int width, int height, int frames, int step) {
+std::string DrawFrames(int width, int height, int frames, int step, bool foreignArithmetic) {
     Host().previewMode = true;
     Host().instance = GetModuleHandleA(nullptr);
     UseSteppedClock(step);
@@ -34,6 +71,9 @@ std::string DrawFrames(int width, int height, int frames, int step) {
     SelectObject(dc, bitmap); // all of it goes with the process
     for (int frame = 1; frame <= frames; ++frame) {
         SetClockFrame(frame);
+        if (foreignArithmetic) {
+            SetForeignArithmetic(frame);
+        }
         SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), 0);
     }
     std::string pixels;
@@ -50,17 +90,21 @@ std::string DrawFrames(int width, int height, int frames, int step) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if ((argc != 6 && argc != 7) || (argc == 7 && std::string(argv[5]) != "--compare")) {
-        std::fprintf(stderr, "usage: frame_cases W H FRAMES STEP (OUT.ppm | --compare IN.ppm)\n");
+    const bool compare = argc == 7 && std::string(argv[5]) == "--compare";
+    const bool foreignArithmetic = argc == 7 && std::string(argv[6]) == "--foreign-arithmetic";
+    if ((argc != 6 && argc != 7) || (argc == 7 && !compare && !foreignArithmetic)) {
+        std::fprintf(stderr, "usage: frame_cases W H FRAMES STEP (OUT.ppm [--foreign-arithmetic]"
+                             " | --compare IN.ppm)\n");
         return 2;
     }
     const int width = std::atoi(argv[1]), height = std::atoi(argv[2]);
     const int frames = std::atoi(argv[3]), step = std::atoi(argv[4]);
     const std::string header =
         "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
-    const std::string drawn = DrawFrames(width, height, frames, step);
-    if (argc == 6) {
+    const std::string drawn = DrawFrames(width, height, frames, step, foreignArithmetic);
+    if (!compare) {
         std::ofstream(argv[5], std::ios::binary) << header << drawn;
+        std::ofstream(std::string(argv[5]) + ".model", std::ios::binary) << ModelNumbers();
         return 0;
     }
     std::ifstream in(argv[6], std::ios::binary);

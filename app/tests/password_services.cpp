@@ -56,6 +56,11 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, void*) {
         char path[MAX_PATH] = "";
         GetModuleFileNameA(module, path, MAX_PATH);
         Record(std::string("load ") + path);
+        // The process it is loaded into: its screen's DPI as it sees it, and its DPI awareness.
+        const HDC screen = GetDC(nullptr);
+        Record("dpi " + std::to_string(GetDeviceCaps(screen, LOGPIXELSX)) +
+               (IsProcessDPIAware() ? " aware" : " unaware"));
+        ReleaseDC(nullptr, screen);
         if (GetEnvironmentVariableA("EPIPHASE_SAMPLE_OBJECTS", nullptr, 0) != 0) {
             HMODULE pinned = nullptr; // the hook outlives the saver's FreeLibrary
             GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN |

@@ -158,6 +158,66 @@ void Resources() {
     Check(icon && version, "the .scr carries the icon ID_APP and the version record of Epiphase");
 }
 
+BOOL CALLBACK ListType(HMODULE, LPSTR type, LONG_PTR types) {
+    reinterpret_cast<std::vector<UINT_PTR>*>(types)->push_back(reinterpret_cast<UINT_PTR>(type));
+    return TRUE;
+}
+
+// The compatibility list of an activation context as Wine and Windows 10 (1903 on) return it:
+// each entry with the highest version tested, which this toolchain's headers lack.
+struct CompatibilityElement {
+    GUID id;
+    DWORD type;
+    ULONGLONG maxVersionTested;
+};
+struct CompatibilityInformation {
+    DWORD count;
+    CompatibilityElement elements[8];
+};
+
+// The application manifest as the system reads it when it starts the .scr (Wine's own parser):
+// system DPI awareness and the systems from Vista to 11; no resource besides it, the icon and
+// the version record.
+void Manifest() {
+    ACTCTXA request{};
+    request.cbSize = sizeof request;
+    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.lpSource = saver.c_str();
+    request.lpResourceName = MAKEINTRESOURCEA(1);
+    const HANDLE context = CreateActCtxA(&request);
+    wchar_t dpiAware[32] = L"";
+    SIZE_T written = 0;
+    const bool aware = context != INVALID_HANDLE_VALUE &&
+                       QueryActCtxSettingsW(0, context, nullptr, L"dpiAware", dpiAware, 32,
+                                            &written) &&
+                       std::wstring(dpiAware) == L"true";
+    CompatibilityInformation compatibility{};
+    std::vector<std::string> systems;
+    if (context != INVALID_HANDLE_VALUE &&
+        QueryActCtxW(0, context, nullptr, CompatibilityInformationInActivationContext,
+                     &compatibility, sizeof compatibility, nullptr)) {
+        for (DWORD i = 0; i < compatibility.count && i < 8; ++i) {
+            char text[16];
+            std::snprintf(text, sizeof text, "%08lx",
+                          static_cast<unsigned long>(compatibility.elements[i].id.Data1));
+            systems.push_back(text);
+        }
+    }
+    ReleaseActCtx(context);
+    // Vista, 7, 8, 8.1, 10 and 11, by the first part of each one's identifier.
+    const std::vector<std::string> expected{"e2011457", "35138b9a", "4a2f28e3", "1f676c76",
+                                            "8e0f7a12"};
+    const HMODULE file = LoadLibraryExA(saver.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    std::vector<UINT_PTR> types;
+    EnumResourceTypesA(file, ListType, reinterpret_cast<LONG_PTR>(&types));
+    FreeLibrary(file);
+    std::sort(types.begin(), types.end());
+    const std::vector<UINT_PTR> expectedTypes{3, 14, 16, 24}; // icon, group icon, version, manifest
+    Check(aware && systems == expected && types == expectedTypes,
+          "its manifest declares system DPI awareness and Windows Vista to 11; besides it only "
+          "the icon and the version record");
+}
+
 // The Windows 9x family's password services, played by password_services.dll: it records each
 // load and call in record.txt and waits for answer.txt (both in `services`) to end its dialog.
 std::string services, module, directory; // directory: where the .scr is
@@ -290,6 +350,30 @@ void PasswordGate() {
           "an exception in the dialog ends /s with its code, the saver-running state off");
 }
 
+// A screen at 144 DPI (150%), as the services module sees it inside the saver's process: the
+// saver is DPI-aware by its manifest and covers the screen in its real pixels, as this harness
+// (started at 96 DPI) measures them.
+void HighDpi() {
+    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SetValue("Control Panel\\Desktop", "LogPixels", REG_DWORD, std::string("\x90\0\0\0", 4));
+    Password(PasswordOn);
+    Fresh();
+    Run run("/s");
+    const HWND window = StartAndPress();
+    RECT covered{};
+    GetWindowRect(window, &covered);
+    const std::vector<std::string> seen = Recorded("dpi", 1);
+    Check(seen == std::vector<std::string>{"144 aware"} && EqualRect(&covered, &screen),
+          ("at 144 DPI /s is DPI-aware and covers the whole screen in real pixels (" +
+           (seen.empty() ? "" : seen[0]) + ", " + std::to_string(covered.right - covered.left) +
+           "x" + std::to_string(covered.bottom - covered.top) + ")")
+              .c_str());
+    Recorded("verify", 1);
+    Answer("1");
+    Check(run.ExitCode() == 0, "and ends as ever");
+    SetValue("Control Panel\\Desktop", "LogPixels", REG_DWORD, "");
+}
+
 // Each case: the family, the setting, a system module moved from the system directory to beside
 // the .scr, the command line (/s: a key is pressed, an accepted password if asked), the exit
 // code, whether a password is asked, the PwdChangePasswordA call expected.
@@ -377,6 +461,7 @@ void PasswordScenarios() {
     SetValue(overrides, "mpr", REG_SZ, std::string("native", 7));
     Family9x(true);
     PasswordGate();
+    HighDpi();
     PasswordCases();
     Family9x(false);
     SetValue(overrides, "mpr", REG_SZ, "");
@@ -397,6 +482,7 @@ int main(int argc, char** argv) {
     FullScreen();
     Preview();
     Resources();
+    Manifest();
     PasswordScenarios();
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;
