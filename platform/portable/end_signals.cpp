@@ -1,7 +1,9 @@
 #include "platform/portable/end_signals.h"
 
 #include <csignal>
+#include <ctime>
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 namespace portable {
@@ -43,6 +45,16 @@ bool TakeEndSignal() {
     while (wakePipe[0] >= 0 && read(wakePipe[0], drained, sizeof drained) > 0) {
     }
     return true;
+}
+
+void WaitForInputOrEndSignal(int descriptor, std::optional<std::chrono::nanoseconds> bound) {
+    timespec until{};
+    if (bound) {
+        until.tv_sec = static_cast<time_t>(bound->count() / 1'000'000'000);
+        until.tv_nsec = static_cast<long>(bound->count() % 1'000'000'000);
+    }
+    pollfd sources[2] = {{descriptor, POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
+    ppoll(sources, wakePipe[0] >= 0 ? 2 : 1, bound ? &until : nullptr, nullptr);
 }
 
 } // namespace portable

@@ -11,10 +11,8 @@
 #include "platform/portable/x11_presenter.h"
 
 #include <cstdio>
-#include <ctime>
 #include <map>
 #include <utility>
-#include <poll.h>
 #include <unistd.h>
 
 namespace portable {
@@ -34,7 +32,7 @@ struct X11Display::State {
     std::unique_ptr<X11Presenter> presenter;
     FramePacing pacing{[] { return std::chrono::steady_clock::now(); }};
     std::map<HWND, Mirror> mirrors;
-    std::map<HWND, ::Window> others; // other programs' windows found by class and title
+    OtherProgramWindows others;
     bool cursorHidden = false;
     // While the pointer is grabbed every move is reported, so its place is known without
     // asking the server.
@@ -208,9 +206,7 @@ void X11Display::WindowShown(HWND handle, const RECT& rect) {
 }
 
 void X11Display::WindowRaised(HWND handle) {
-    if (const auto other = state->others.find(handle); other != state->others.end()) {
-        XRaiseWindow(state->X(), other->second);
-        XSync(state->X(), False); // done before this program, a second saver say, ends
+    if (state->others.Raise(*state->connection, handle)) {
         return;
     }
     const auto found = state->mirrors.find(handle);
@@ -259,15 +255,7 @@ bool X11Display::PumpEvents(bool wait) {
     if (wait && XPending(x) == 0 && !EndSignalled()) {
         // Until an event or an end signal arrives or, while a paint is held back, its time
         // comes (at once if it already has).
-        const auto bound = state->pacing.SleepBound();
-        timespec until{};
-        if (bound) {
-            until.tv_sec = static_cast<time_t>(bound->count() / 1'000'000'000);
-            until.tv_nsec = static_cast<long>(bound->count() % 1'000'000'000);
-        }
-        const int wake = EndSignalWakeDescriptor();
-        pollfd sources[2] = {{ConnectionNumber(x), POLLIN, 0}, {wake, POLLIN, 0}};
-        ppoll(sources, wake >= 0 ? 2 : 1, bound ? &until : nullptr, nullptr);
+        WaitForInputOrEndSignal(ConnectionNumber(x), state->pacing.SleepBound());
     }
     while (XPending(x) > 0) {
         XEvent event;
@@ -312,23 +300,8 @@ HWND X11Display::AdoptForeignWindow(unsigned long xWindow) {
 }
 
 HWND X11Display::FindOtherProgramWindow(const char* className, const char* title) {
-    const ::Window found =
-        FindTopLevelWindow(*state->connection, className, title,
-                           [this](::Window window) { return state->WindowOf(window) != nullptr; });
-    if (found == 0) {
-        return nullptr;
-    }
-    // One stand-in for each window found, however often it is searched for.
-    for (const auto& [handle, other] : state->others) {
-        if (other == found && IsWindow(handle)) {
-            return handle;
-        }
-    }
-    const HWND handle = NewStandInWindow(0, 0);
-    if (handle != nullptr) {
-        state->others[handle] = found;
-    }
-    return handle;
+    return state->others.Find(*state->connection, className, title,
+                              [this](::Window window) { return state->WindowOf(window) != nullptr; });
 }
 
 unsigned long X11Display::Root() const { return state->connection->root; }

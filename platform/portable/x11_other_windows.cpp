@@ -61,24 +61,47 @@ HWND NewStandInWindow(int width, int height) {
                            nullptr, nullptr, nullptr);
 }
 
-::Window FindTopLevelWindow(const X11Connection& connection, const char* className,
-                            const char* title, const std::function<bool(::Window)>& ours) {
+HWND OtherProgramWindows::Find(const X11Connection& connection, const char* className,
+                               const char* title, const std::function<bool(::Window)>& ours) {
     // Override-redirect windows, full-screen savers among them, are always the root's children.
     ::Window rootReturn = 0, parent = 0, *children = nullptr;
     unsigned count = 0;
     if (XQueryTree(connection.x, connection.root, &rootReturn, &parent, &children, &count) == 0) {
-        return 0;
+        return nullptr;
     }
-    ::Window found = 0;
-    for (unsigned i = count; i-- > 0 && found == 0;) { // the topmost first, as Windows searches
+    ::Window window = 0;
+    for (unsigned i = count; i-- > 0 && window == 0;) { // the topmost first, as Windows searches
         // The title is asked for only where the class matched: a round trip each.
         if (!ours(children[i]) && ClassMatches(connection, children[i], className) &&
             TitleMatches(connection, children[i], title)) {
-            found = children[i];
+            window = children[i];
         }
     }
     XFree(children);
-    return found;
+    if (window == 0) {
+        return nullptr;
+    }
+    // One stand-in for each window found, however often it is searched for.
+    for (const auto& [handle, other] : found) {
+        if (other == window && IsWindow(handle)) {
+            return handle;
+        }
+    }
+    const HWND handle = NewStandInWindow(0, 0);
+    if (handle != nullptr) {
+        found[handle] = window;
+    }
+    return handle;
+}
+
+bool OtherProgramWindows::Raise(const X11Connection& connection, HWND handle) {
+    const auto other = found.find(handle);
+    if (other == found.end()) {
+        return false;
+    }
+    XRaiseWindow(connection.x, other->second);
+    XSync(connection.x, False); // done before this program, a second saver say, ends
+    return true;
 }
 
 } // namespace portable

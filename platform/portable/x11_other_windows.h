@@ -8,6 +8,7 @@
 #include "platform/portable/x11_connection.h"
 
 #include <functional>
+#include <map>
 
 namespace portable {
 
@@ -15,9 +16,18 @@ namespace portable {
 // what is drawn inside it follows its size.
 HWND NewStandInWindow(int width, int height);
 
-// The topmost child of the root window, other than ours, whose class (case aside) and title
-// match (either null: any); 0 if there is none.
-::Window FindTopLevelWindow(const X11Connection& connection, const char* className,
-                            const char* title, const std::function<bool(::Window)>& ours);
+// Other programs' windows found by class and title, each stood for by one window of ours.
+class OtherProgramWindows {
+  public:
+    // The stand-in for the topmost child of the root window, other than ours, whose class (case
+    // aside) and title match (either null: any); null if there is none.
+    HWND Find(const X11Connection& connection, const char* className, const char* title,
+              const std::function<bool(::Window)>& ours);
+    // Brings the window `handle` stands for to the front; false if it stands for none.
+    bool Raise(const X11Connection& connection, HWND handle);
+
+  private:
+    std::map<HWND, ::Window> found;
+};
 
 } // namespace portable
