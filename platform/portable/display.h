@@ -34,8 +34,8 @@ class Display {
     // on a paced display, until the next paint is due); returns false when none ever can, so
     // that a message loop does not wait forever.
     virtual bool PumpEvents(bool wait) = 0;
-    // Whether a paint may begin now. A paced display holds paint back until the next frame's
-    // time; the others paint whenever asked.
+    // Asked when a paint is waiting: whether it may begin now. A paced display holds it back
+    // until the next frame's time; the others paint whenever asked.
     virtual bool PaintDue() { return true; }
     // A top-level window of another program with this class and title (either null: any),
     // stood for by a hidden window of ours that can be brought to the front; null if none.
