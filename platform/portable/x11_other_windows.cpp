@@ -13,17 +13,6 @@ namespace portable {
 
 namespace {
 
-LRESULT CALLBACK StandInProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_SIZE) { // what is drawn inside follows the window's size
-        const Window* self = FindWindowObject(window);
-        for (HWND child : std::vector<HWND>(self->children)) {
-            MoveWindow(child, 0, 0, static_cast<int>(lParam & 0xFFFF),
-                       static_cast<int>(lParam >> 16 & 0xFFFF), TRUE);
-        }
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 bool ClassMatches(const X11Connection& connection, ::Window window, const char* className) {
     if (className == nullptr) {
         return true;
@@ -48,18 +37,6 @@ bool TitleMatches(const X11Connection& connection, ::Window window, const char* 
 }
 
 } // namespace
-
-HWND NewStandInWindow(int width, int height) {
-    static const bool registered = [] {
-        WNDCLASSA standInClass{};
-        standInClass.lpfnWndProc = StandInProc;
-        standInClass.lpszClassName = "EpiphaseForeignWindow";
-        return RegisterClassA(&standInClass) != 0;
-    }();
-    (void)registered;
-    return CreateWindowExA(0, "EpiphaseForeignWindow", "", WS_POPUP, 0, 0, width, height, nullptr,
-                           nullptr, nullptr, nullptr);
-}
 
 ::Window FindTopLevelWindow(const X11Connection& connection, const char* className,
                             const char* title, const std::function<bool(::Window)>& ours) {

@@ -4,16 +4,12 @@
 // stood for by a hidden top-level window of ours, and another program's saver window, found by
 // its class and title.
 
-#include "platform/portable/types.h"
+#include "platform/portable/stand_in_windows.h"
 #include "platform/portable/x11_connection.h"
 
 #include <functional>
 
 namespace portable {
-
-// A top-level window of ours, width × height, standing for an X window of another program;
-// what is drawn inside it follows its size.
-HWND NewStandInWindow(int width, int height);
 
 // The topmost child of the root window, other than ours, whose class (case aside) and title
 // match (either null: any); 0 if there is none.
