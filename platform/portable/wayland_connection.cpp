@@ -68,8 +68,9 @@ void Announce(void* data, wl_registry* registry, std::uint32_t name, const char*
     } else if (is(zwlr_layer_shell_v1_interface)) {
         c.layers =
             Bind<zwlr_layer_shell_v1>(registry, name, zwlr_layer_shell_v1_interface, version, 1);
-    } else if (is(wl_seat_interface) && c.seat == nullptr) { // the first seat is the user's
-        c.seat = Bind<wl_seat>(registry, name, wl_seat_interface, version, 5);
+    } else if (is(wl_seat_interface) && c.seatName == 0) {
+        c.seatName = name;
+        c.seatVersion = std::min<std::uint32_t>(version, 5);
     } else if (is(wl_output_interface)) {
         auto output = std::make_unique<WaylandOutput>();
         output->name = name;

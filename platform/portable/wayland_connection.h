@@ -39,7 +39,10 @@ struct WaylandConnection {
     xdg_wm_base* shell = nullptr;
     zxdg_decoration_manager_v1* decorations = nullptr; // null: none offered
     zwlr_layer_shell_v1* layers = nullptr;             // null: none offered
-    wl_seat* seat = nullptr;
+    // The first seat (the user's), bound by whoever listens to it: what it says on binding
+    // would be lost before a listener is set.
+    std::uint32_t seatName = 0;
+    std::uint32_t seatVersion = 0;
     std::vector<std::unique_ptr<WaylandOutput>> outputs;
 
     WaylandOutput* OutputOf(wl_output* output) const;

@@ -16,6 +16,7 @@ namespace portable {
 struct WaylandInput::State {
     WaylandInput& owner;
     TargetOf targetOf;
+    wl_seat* seat = nullptr;
     wl_pointer* pointer = nullptr;
     wl_keyboard* keyboard = nullptr;
     wl_surface* pointerOn = nullptr;
@@ -38,6 +39,9 @@ struct WaylandInput::State {
         }
         if (keyboard != nullptr) {
             wl_keyboard_destroy(keyboard);
+        }
+        if (seat != nullptr) {
+            wl_seat_destroy(seat);
         }
     }
 
@@ -217,8 +221,10 @@ const wl_seat_listener SeatListener{
 
 WaylandInput::WaylandInput(WaylandConnection& connection, TargetOf targetOf)
     : state(std::make_unique<State>(*this, std::move(targetOf))) {
-    if (connection.seat != nullptr) {
-        wl_seat_add_listener(connection.seat, &SeatListener, state.get());
+    if (connection.seatName != 0) {
+        state->seat = static_cast<wl_seat*>(wl_registry_bind(
+            connection.registry, connection.seatName, &wl_seat_interface, connection.seatVersion));
+        wl_seat_add_listener(state->seat, &SeatListener, state.get());
     }
 }
 
