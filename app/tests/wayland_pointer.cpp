@@ -46,7 +46,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no compositor\n");
         return 1;
     }
-    wl_registry_add_listener(wl_display_get_registry(display), &Registry, nullptr);
+    wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &Registry, nullptr);
     wl_display_roundtrip(display);
     if (manager == nullptr) {
         std::fprintf(stderr, "no virtual pointer manager\n");
@@ -79,6 +80,8 @@ int main(int argc, char** argv) {
         std::cout << "ok" << std::endl;
     }
     zwlr_virtual_pointer_v1_destroy(pointer);
+    zwlr_virtual_pointer_manager_v1_destroy(manager);
+    wl_registry_destroy(registry);
     wl_display_disconnect(display);
     return 0;
 }
