@@ -310,6 +310,27 @@ TEST_F(WaylandTest, FramesFollowTheCompositorsFrameCallbacksWithTheDelayAsALower
     }
 }
 
+// At scale 2 the compositor gives a 640x360 overlay: a 1280x720 picture at buffer scale 2, not
+// one scaled up.
+TEST_F(WaylandTest, OnAScaledOutputThePictureHasTheOutputsOwnPixels) {
+    ASSERT_EQ(Shell("swaymsg output '*' scale 2").first, 0);
+    const std::string log = runtime + "/protocol.log";
+    const auto started = std::chrono::steady_clock::now();
+    Shell("(WAYLAND_DEBUG=client timeout 4 " + epiphase + " /s >/dev/null 2>" + log + " &)");
+    EXPECT_TRUE(FullScreenShowsTheFigure());
+    std::this_thread::sleep_until(started + 4500ms); // it has ended
+    std::ifstream file(log);
+    bool scaled = false, fullSize = false;
+    for (std::string line; std::getline(file, line);) {
+        scaled = scaled || line.find("set_buffer_scale(2)") != std::string::npos;
+        fullSize = fullSize || (line.find("create_buffer(") != std::string::npos &&
+                                line.find(", 1280, 720, 5120, ") != std::string::npos);
+    }
+    EXPECT_TRUE(scaled);
+    EXPECT_TRUE(fullSize);
+    Shell("swaymsg output '*' scale 1");
+}
+
 TEST_F(WaylandTest, ModesThatNeedAnXWindowAndAnAbsentCompositorEndWithExitCodeTwoAndOneLine) {
     for (const std::string arguments :
          {"-root", "-window-id 0x200001", "/p 12345", "--backend bogus",
