@@ -66,9 +66,11 @@ int main(int argc, char** argv) {
             zwlr_virtual_pointer_v1_motion_absolute(pointer, time, static_cast<std::uint32_t>(x),
                                                     static_cast<std::uint32_t>(y), width, height);
         } else if (command == "by") {
-            zwlr_virtual_pointer_v1_motion(pointer, time, wl_fixed_from_int(x), wl_fixed_from_int(y));
+            zwlr_virtual_pointer_v1_motion(pointer, time, wl_fixed_from_int(x),
+                                           wl_fixed_from_int(y));
         } else if (command == "click") {
-            zwlr_virtual_pointer_v1_button(pointer, time, BTN_LEFT, WL_POINTER_BUTTON_STATE_PRESSED);
+            zwlr_virtual_pointer_v1_button(pointer, time, BTN_LEFT,
+                                           WL_POINTER_BUTTON_STATE_PRESSED);
             zwlr_virtual_pointer_v1_frame(pointer);
             zwlr_virtual_pointer_v1_button(pointer, time + 5, BTN_LEFT,
                                            WL_POINTER_BUTTON_STATE_RELEASED);

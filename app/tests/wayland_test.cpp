@@ -100,14 +100,16 @@ Picture Screenshot() {
         return drawn >= least;
     };
     const int midX = (left + right) / 2, midY = (top + bottom) / 2;
-    for (const auto& [x0, y0, x1, y1] : {std::array{left, top, midX, midY}, {midX, top, right, midY},
-                                         {left, midY, midX, bottom}, {midX, midY, right, bottom}}) {
+    for (const auto& [x0, y0, x1, y1] : {std::array{left, top, midX, midY},
+                                         {midX, top, right, midY},
+                                         {left, midY, midX, bottom},
+                                         {midX, midY, right, bottom}}) {
         if (!drawnIn(x0, y0, x1, y1, 50)) {
             return ::testing::AssertionFailure() << "nothing drawn in " << x0 << "," << y0;
         }
     }
-    for (const auto& [x, y] : {std::pair{left, top}, {right - 8, top}, {left, bottom - 8},
-                               {right - 8, bottom - 8}}) {
+    for (const auto& [x, y] :
+         {std::pair{left, top}, {right - 8, top}, {left, bottom - 8}, {right - 8, bottom - 8}}) {
         if (drawnIn(x, y, x + 8, y + 8, 64)) {
             return ::testing::AssertionFailure() << "no background at corner " << x << "," << y;
         }
@@ -192,17 +194,18 @@ class WaylandTest : public ::testing::Test {
         }
         compositor = fork();
         if (compositor == 0) {
-            dup2(open((runtime + "/../epiphase-sway.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
+            dup2(open((runtime + "/../epiphase-sway.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                      0644),
                  STDERR_FILENO);
             const std::string variable = "XDG_RUNTIME_DIR=" + runtime;
             std::vector<const char*> argv;
             if (root) {
                 argv = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
             }
-            argv.insert(argv.end(), {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
-                                     variable.c_str(), "WLR_BACKENDS=headless",
-                                     "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1", "sway",
-                                     "-c", config.c_str(), nullptr});
+            argv.insert(argv.end(),
+                        {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", variable.c_str(),
+                         "WLR_BACKENDS=headless", "WLR_RENDERER=pixman",
+                         "WLR_LIBINPUT_NO_DEVICES=1", "sway", "-c", config.c_str(), nullptr});
             execvp(argv[0], const_cast<char**>(argv.data()));
             _exit(127);
         }
@@ -263,8 +266,8 @@ TEST_F(WaylandTest, WindowOfItsOwnShowsTheFigureAtItsSizeAndEndsOnQEscapeOrClose
 // a button.
 TEST_F(WaylandTest, FullScreenCoversTheOutputAndEndsOnTravelBeyondFourPixelsAKeyOrAButton) {
     Pointer pointer;
-    for (const auto& [last, input] : {std::pair{"by 0 5", true}, {"wtype -k space", false},
-                                      {"click", true}}) {
+    for (const auto& [last, input] :
+         {std::pair{"by 0 5", true}, {"wtype -k space", false}, {"click", true}}) {
         pointer.Do("to 640 360");
         Saver saver({"/s"});
         ASSERT_TRUE(FullScreenShowsTheFigure()) << last;

@@ -1,7 +1,7 @@
 #include "platform/portable/wayland_connection.h"
 
-#include "xdg-decoration-unstable-v1.h"
 #include "wlr-layer-shell-unstable-v1.h"
+#include "xdg-decoration-unstable-v1.h"
 #include "xdg-shell.h"
 
 #include <algorithm>
@@ -23,28 +23,32 @@ Proxy* Bind(wl_registry* registry, std::uint32_t name, const wl_interface& inter
 }
 
 const xdg_wm_base_listener ShellListener{
-    .ping = [](void*, xdg_wm_base* shell, std::uint32_t serial) { xdg_wm_base_pong(shell, serial); },
+    .ping = [](void*, xdg_wm_base* shell,
+               std::uint32_t serial) { xdg_wm_base_pong(shell, serial); },
 };
 
 const wl_output_listener OutputListener{
-    .geometry = [](void* data, wl_output*, std::int32_t x, std::int32_t y, std::int32_t,
-                   std::int32_t, std::int32_t, const char*, const char*, std::int32_t) {
-        auto& output = *static_cast<WaylandOutput*>(data);
-        output.x = x;
-        output.y = y;
-    },
-    .mode = [](void* data, wl_output*, std::uint32_t flags, std::int32_t width,
-               std::int32_t height, std::int32_t) {
-        if ((flags & WL_OUTPUT_MODE_CURRENT) != 0) {
+    .geometry =
+        [](void* data, wl_output*, std::int32_t x, std::int32_t y, std::int32_t, std::int32_t,
+           std::int32_t, const char*, const char*, std::int32_t) {
             auto& output = *static_cast<WaylandOutput*>(data);
-            output.width = width;
-            output.height = height;
-        }
-    },
+            output.x = x;
+            output.y = y;
+        },
+    .mode =
+        [](void* data, wl_output*, std::uint32_t flags, std::int32_t width, std::int32_t height,
+           std::int32_t) {
+            if ((flags & WL_OUTPUT_MODE_CURRENT) != 0) {
+                auto& output = *static_cast<WaylandOutput*>(data);
+                output.width = width;
+                output.height = height;
+            }
+        },
     .done = [](void*, wl_output*) {},
-    .scale = [](void* data, wl_output*, std::int32_t factor) {
-        static_cast<WaylandOutput*>(data)->scale = std::max(factor, 1);
-    },
+    .scale =
+        [](void* data, wl_output*, std::int32_t factor) {
+            static_cast<WaylandOutput*>(data)->scale = std::max(factor, 1);
+        },
     .name = [](void*, wl_output*, const char*) {},
     .description = [](void*, wl_output*, const char*) {},
 };
@@ -116,8 +120,9 @@ std::unique_ptr<WaylandConnection> WaylandConnection::Open(std::string& error) {
         error = "the Wayland compositor at '" + shown + "' closed the connection";
         return nullptr;
     }
-    if (c->compositor == nullptr || wl_proxy_get_version(reinterpret_cast<wl_proxy*>(c->compositor)) < 4 ||
-        c->shm == nullptr || c->shell == nullptr) {
+    if (c->compositor == nullptr ||
+        wl_proxy_get_version(reinterpret_cast<wl_proxy*>(c->compositor)) < 4 || c->shm == nullptr ||
+        c->shell == nullptr) {
         error = "the Wayland compositor at '" + shown +
                 "' offers no wl_compositor 4, wl_shm or xdg_wm_base";
         return nullptr;

@@ -21,8 +21,8 @@ namespace portable {
 
 struct WaylandOutput {
     wl_output* output = nullptr;
-    std::uint32_t name = 0; // the global's
-    int x = 0, y = 0;       // where the compositor lays it out
+    std::uint32_t name = 0;    // the global's
+    int x = 0, y = 0;          // where the compositor lays it out
     int width = 0, height = 0; // the current mode, in pixels
     int scale = 1;
 };

@@ -50,10 +50,11 @@ struct WaylandDisplay::State {
 namespace {
 
 const wl_callback_listener FrameShown{
-    .done = [](void* data, wl_callback* callback, std::uint32_t) {
-        wl_callback_destroy(callback);
-        static_cast<WaylandPart*>(data)->frame = nullptr;
-    },
+    .done =
+        [](void* data, wl_callback* callback, std::uint32_t) {
+            wl_callback_destroy(callback);
+            static_cast<WaylandPart*>(data)->frame = nullptr;
+        },
 };
 
 RECT Union(const std::vector<RECT>& places) {
@@ -104,11 +105,17 @@ RECT WaylandDisplay::PrimaryScreen() const {
     return {0, 0, 0, 0};
 }
 
-RECT WaylandDisplay::VirtualScreen() const { return Union(OutputPlaces(*state->connection)); }
+RECT WaylandDisplay::VirtualScreen() const {
+    return Union(OutputPlaces(*state->connection));
+}
 
-POINT WaylandDisplay::CursorPosition() const { return state->input->Pointer(); }
+POINT WaylandDisplay::CursorPosition() const {
+    return state->input->Pointer();
+}
 
-void WaylandDisplay::MoveCursor(POINT screen) { state->input->SetPointer(screen); }
+void WaylandDisplay::MoveCursor(POINT screen) {
+    state->input->SetPointer(screen);
+}
 
 void WaylandDisplay::SetCursorVisible(bool visible) {
     state->input->HidePointer(!visible);
@@ -140,7 +147,9 @@ void WaylandDisplay::WindowGone(HWND handle) {
     state->connection->Flush();
 }
 
-void WaylandDisplay::PaintBegins(HWND) { state->pacing.PaintBegins(); }
+void WaylandDisplay::PaintBegins(HWND) {
+    state->pacing.PaintBegins();
+}
 
 bool WaylandDisplay::PaintDue() {
     // The compositor's frame callback first: never faster than it shows frames.
@@ -203,6 +212,8 @@ void WaylandDisplay::PaceFrames(std::chrono::microseconds interval) {
     state->pacing.SetInterval(interval);
 }
 
-void WaylandDisplay::CloseOnSignals() { WatchEndSignals(); }
+void WaylandDisplay::CloseOnSignals() {
+    WatchEndSignals();
+}
 
 } // namespace portable

@@ -23,9 +23,9 @@ struct WaylandInput::State {
     wl_surface* keysTo = nullptr;
     std::uint32_t enterSerial = 0;
     bool hidden = false;
-    bool seen = false;       // the pointer has been on one of our surfaces
-    POINT offset{0, 0};      // reported = where it is + offset
-    POINT client{0, 0};      // in the pointer's window
+    bool seen = false;  // the pointer has been on one of our surfaces
+    POINT offset{0, 0}; // reported = where it is + offset
+    POINT client{0, 0}; // in the pointer's window
     xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
     xkb_keymap* keymap = nullptr;
     xkb_state* keys = nullptr;
@@ -72,14 +72,16 @@ struct WaylandInput::State {
         }
         switch (button) {
         case BTN_LEFT:
-            QueueButton(target.window, client, press ? WM_LBUTTONDOWN : WM_LBUTTONUP, press ? 1 : 0);
+            QueueButton(target.window, client, press ? WM_LBUTTONDOWN : WM_LBUTTONUP,
+                        press ? 1 : 0);
             break;
         case BTN_MIDDLE:
             QueueButton(target.window, client, press ? WM_MBUTTONDOWN : WM_MBUTTONUP,
                         press ? 0x10 : 0);
             break;
         case BTN_RIGHT:
-            QueueButton(target.window, client, press ? WM_RBUTTONDOWN : WM_RBUTTONUP, press ? 2 : 0);
+            QueueButton(target.window, client, press ? WM_RBUTTONDOWN : WM_RBUTTONUP,
+                        press ? 2 : 0);
             break;
         default:
             break;
@@ -97,8 +99,8 @@ struct WaylandInput::State {
             keymap, key, xkb_state_key_get_layout(keys, key), 0, &symbols);
         const bool alt =
             xkb_state_mod_name_is_active(keys, XKB_MOD_NAME_ALT, XKB_STATE_MODS_EFFECTIVE) > 0;
-        const UINT message = press ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN)
-                                   : (alt ? WM_SYSKEYUP : WM_KEYUP);
+        const UINT message =
+            press ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);
         QueueInput(target.window, message, VirtualKeyOfSymbol(count > 0 ? symbols[0] : 0), 1);
     }
     void NewKeymap(std::uint32_t format, int descriptor, std::uint32_t size) {
@@ -110,9 +112,9 @@ struct WaylandInput::State {
         if (text == MAP_FAILED) {
             return;
         }
-        xkb_keymap* made = xkb_keymap_new_from_string(context, static_cast<const char*>(text),
-                                                      XKB_KEYMAP_FORMAT_TEXT_V1,
-                                                      XKB_KEYMAP_COMPILE_NO_FLAGS);
+        xkb_keymap* made =
+            xkb_keymap_new_from_string(context, static_cast<const char*>(text),
+                                       XKB_KEYMAP_FORMAT_TEXT_V1, XKB_KEYMAP_COMPILE_NO_FLAGS);
         munmap(text, size);
         if (made != nullptr) {
             xkb_state_unref(keys);
@@ -126,39 +128,46 @@ struct WaylandInput::State {
 namespace {
 
 using State = WaylandInput::State;
-State& Of(void* data) { return *static_cast<State*>(data); }
+State& Of(void* data) {
+    return *static_cast<State*>(data);
+}
 
 const wl_pointer_listener PointerListener{
-    .enter = [](void* data, wl_pointer*, std::uint32_t serial, wl_surface* surface, wl_fixed_t x,
-                wl_fixed_t y) {
-        State& s = Of(data);
-        WaylandInputTarget target;
-        s.pointerOn = s.Track(surface, x, y, target) ? surface : nullptr;
-        s.enterSerial = serial;
-        s.Hide();
-    },
-    .leave = [](void* data, wl_pointer*, std::uint32_t, wl_surface*) { Of(data).pointerOn = nullptr; },
-    .motion = [](void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
-        State& s = Of(data);
-        WaylandInputTarget target;
-        if (s.Track(s.pointerOn, x, y, target)) {
-            QueuePointerMotion(target.window, s.client);
-        }
-    },
-    .button = [](void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t button,
-                 std::uint32_t state) {
-        Of(data).Button(button, state == WL_POINTER_BUTTON_STATE_PRESSED);
-    },
-    .axis = [](void* data, wl_pointer*, std::uint32_t, std::uint32_t axis, wl_fixed_t value) {
-        State& s = Of(data);
-        WaylandInputTarget target;
-        if (axis == WL_POINTER_AXIS_VERTICAL_SCROLL && value != 0 && s.pointerOn != nullptr &&
-            s.targetOf(s.pointerOn, target)) {
-            const int delta = value < 0 ? 120 : -120; // a wheel turned away from the user: up
-            QueueButton(target.window, s.client, WM_MOUSEWHEEL,
-                        static_cast<WPARAM>(delta & 0xFFFF) << 16);
-        }
-    },
+    .enter =
+        [](void* data, wl_pointer*, std::uint32_t serial, wl_surface* surface, wl_fixed_t x,
+           wl_fixed_t y) {
+            State& s = Of(data);
+            WaylandInputTarget target;
+            s.pointerOn = s.Track(surface, x, y, target) ? surface : nullptr;
+            s.enterSerial = serial;
+            s.Hide();
+        },
+    .leave = [](void* data, wl_pointer*, std::uint32_t,
+                wl_surface*) { Of(data).pointerOn = nullptr; },
+    .motion =
+        [](void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
+            State& s = Of(data);
+            WaylandInputTarget target;
+            if (s.Track(s.pointerOn, x, y, target)) {
+                QueuePointerMotion(target.window, s.client);
+            }
+        },
+    .button =
+        [](void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t button,
+           std::uint32_t state) {
+            Of(data).Button(button, state == WL_POINTER_BUTTON_STATE_PRESSED);
+        },
+    .axis =
+        [](void* data, wl_pointer*, std::uint32_t, std::uint32_t axis, wl_fixed_t value) {
+            State& s = Of(data);
+            WaylandInputTarget target;
+            if (axis == WL_POINTER_AXIS_VERTICAL_SCROLL && value != 0 && s.pointerOn != nullptr &&
+                s.targetOf(s.pointerOn, target)) {
+                const int delta = value < 0 ? 120 : -120; // a wheel turned away from the user: up
+                QueueButton(target.window, s.client, WM_MOUSEWHEEL,
+                            static_cast<WPARAM>(delta & 0xFFFF) << 16);
+            }
+        },
     .frame = [](void*, wl_pointer*) {},
     .axis_source = [](void*, wl_pointer*, std::uint32_t) {},
     .axis_stop = [](void*, wl_pointer*, std::uint32_t, std::uint32_t) {},
@@ -169,51 +178,53 @@ const wl_pointer_listener PointerListener{
 const wl_keyboard_listener KeyboardListener{
     .keymap = [](void* data, wl_keyboard*, std::uint32_t format, std::int32_t descriptor,
                  std::uint32_t size) { Of(data).NewKeymap(format, descriptor, size); },
-    .enter = [](void* data, wl_keyboard*, std::uint32_t, wl_surface* surface, wl_array*) {
-        Of(data).keysTo = surface;
-    },
-    .leave = [](void* data, wl_keyboard*, std::uint32_t, wl_surface* surface) {
-        // The keyboard went to another program (or none): our window lost the focus.
-        State& s = Of(data);
-        WaylandInputTarget target;
-        if (surface != nullptr && s.targetOf(surface, target)) {
-            QueueSystemMessage(target.window, WM_ACTIVATEAPP, FALSE, 0);
-        }
-        s.keysTo = nullptr;
-    },
+    .enter = [](void* data, wl_keyboard*, std::uint32_t, wl_surface* surface,
+                wl_array*) { Of(data).keysTo = surface; },
+    .leave =
+        [](void* data, wl_keyboard*, std::uint32_t, wl_surface* surface) {
+            // The keyboard went to another program (or none): our window lost the focus.
+            State& s = Of(data);
+            WaylandInputTarget target;
+            if (surface != nullptr && s.targetOf(surface, target)) {
+                QueueSystemMessage(target.window, WM_ACTIVATEAPP, FALSE, 0);
+            }
+            s.keysTo = nullptr;
+        },
     .key = [](void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t key,
               std::uint32_t state) { Of(data).Key(key, state == WL_KEYBOARD_KEY_STATE_PRESSED); },
-    .modifiers = [](void* data, wl_keyboard*, std::uint32_t, std::uint32_t depressed,
-                    std::uint32_t latched, std::uint32_t locked, std::uint32_t group) {
-        if (xkb_state* keys = Of(data).keys) {
-            xkb_state_update_mask(keys, depressed, latched, locked, 0, 0, group);
-        }
-    },
+    .modifiers =
+        [](void* data, wl_keyboard*, std::uint32_t, std::uint32_t depressed, std::uint32_t latched,
+           std::uint32_t locked, std::uint32_t group) {
+            if (xkb_state* keys = Of(data).keys) {
+                xkb_state_update_mask(keys, depressed, latched, locked, 0, 0, group);
+            }
+        },
     .repeat_info = [](void*, wl_keyboard*, std::int32_t, std::int32_t) {},
 };
 
 const wl_seat_listener SeatListener{
-    .capabilities = [](void* data, wl_seat* seat, std::uint32_t capabilities) {
-        State& s = Of(data);
-        const bool pointer = (capabilities & WL_SEAT_CAPABILITY_POINTER) != 0;
-        if (pointer && s.pointer == nullptr) {
-            s.pointer = wl_seat_get_pointer(seat);
-            wl_pointer_add_listener(s.pointer, &PointerListener, &s);
-        } else if (!pointer && s.pointer != nullptr) {
-            wl_pointer_destroy(s.pointer);
-            s.pointer = nullptr;
-            s.pointerOn = nullptr;
-        }
-        const bool keyboard = (capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
-        if (keyboard && s.keyboard == nullptr) {
-            s.keyboard = wl_seat_get_keyboard(seat);
-            wl_keyboard_add_listener(s.keyboard, &KeyboardListener, &s);
-        } else if (!keyboard && s.keyboard != nullptr) {
-            wl_keyboard_destroy(s.keyboard);
-            s.keyboard = nullptr;
-            s.keysTo = nullptr;
-        }
-    },
+    .capabilities =
+        [](void* data, wl_seat* seat, std::uint32_t capabilities) {
+            State& s = Of(data);
+            const bool pointer = (capabilities & WL_SEAT_CAPABILITY_POINTER) != 0;
+            if (pointer && s.pointer == nullptr) {
+                s.pointer = wl_seat_get_pointer(seat);
+                wl_pointer_add_listener(s.pointer, &PointerListener, &s);
+            } else if (!pointer && s.pointer != nullptr) {
+                wl_pointer_destroy(s.pointer);
+                s.pointer = nullptr;
+                s.pointerOn = nullptr;
+            }
+            const bool keyboard = (capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
+            if (keyboard && s.keyboard == nullptr) {
+                s.keyboard = wl_seat_get_keyboard(seat);
+                wl_keyboard_add_listener(s.keyboard, &KeyboardListener, &s);
+            } else if (!keyboard && s.keyboard != nullptr) {
+                wl_keyboard_destroy(s.keyboard);
+                s.keyboard = nullptr;
+                s.keysTo = nullptr;
+            }
+        },
     .name = [](void*, wl_seat*, const char*) {},
 };
 
@@ -232,7 +243,8 @@ WaylandInput::~WaylandInput() = default;
 
 void WaylandInput::SetPointer(POINT screen) {
     // Nothing moves a Wayland pointer but the user: only what is reported follows.
-    state->offset = {state->offset.x + screen.x - pointer.x, state->offset.y + screen.y - pointer.y};
+    state->offset = {state->offset.x + screen.x - pointer.x,
+                     state->offset.y + screen.y - pointer.y};
     pointer = screen;
 }
 

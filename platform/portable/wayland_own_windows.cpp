@@ -14,39 +14,44 @@ namespace portable {
 
 namespace {
 
-WaylandPart& Of(void* data) { return *static_cast<WaylandPart*>(data); }
+WaylandPart& Of(void* data) {
+    return *static_cast<WaylandPart*>(data);
+}
 
 const wl_surface_listener SurfaceListener{
     // The scale of the outputs it is on (the largest): the picture has their real pixels.
-    .enter = [](void* data, wl_surface*, wl_output* output) {
-        Of(data).outputs.push_back(output);
-        Of(data).Resize();
-    },
-    .leave = [](void* data, wl_surface*, wl_output* output) {
-        std::erase(Of(data).outputs, output);
-        Of(data).Resize();
-    },
+    .enter =
+        [](void* data, wl_surface*, wl_output* output) {
+            Of(data).outputs.push_back(output);
+            Of(data).Resize();
+        },
+    .leave =
+        [](void* data, wl_surface*, wl_output* output) {
+            std::erase(Of(data).outputs, output);
+            Of(data).Resize();
+        },
 };
 
 const xdg_surface_listener ShellSurfaceListener{
-    .configure = [](void* data, xdg_surface* surface, std::uint32_t serial) {
-        xdg_surface_ack_configure(surface, serial);
-        WaylandPart& part = Of(data);
-        if (part.pendingWidth > 0 && part.pendingHeight > 0) { // else: ours to choose
-            part.width = part.pendingWidth;
-            part.height = part.pendingHeight;
-        }
-        part.configured = true;
-        part.Resize();
-    },
+    .configure =
+        [](void* data, xdg_surface* surface, std::uint32_t serial) {
+            xdg_surface_ack_configure(surface, serial);
+            WaylandPart& part = Of(data);
+            if (part.pendingWidth > 0 && part.pendingHeight > 0) { // else: ours to choose
+                part.width = part.pendingWidth;
+                part.height = part.pendingHeight;
+            }
+            part.configured = true;
+            part.Resize();
+        },
 };
 
 const xdg_toplevel_listener ToplevelListener{
-    .configure = [](void* data, xdg_toplevel*, std::int32_t width, std::int32_t height,
-                    wl_array*) {
-        Of(data).pendingWidth = width;
-        Of(data).pendingHeight = height;
-    },
+    .configure =
+        [](void* data, xdg_toplevel*, std::int32_t width, std::int32_t height, wl_array*) {
+            Of(data).pendingWidth = width;
+            Of(data).pendingHeight = height;
+        },
     .close = [](void* data, xdg_toplevel*) { PostMessageA(Of(data).window, WM_CLOSE, 0, 0); },
     .configure_bounds = [](void*, xdg_toplevel*, std::int32_t, std::int32_t) {},
     .wm_capabilities = [](void*, xdg_toplevel*, wl_array*) {},
@@ -57,19 +62,19 @@ const zxdg_toplevel_decoration_v1_listener DecorationListener{
 };
 
 const zwlr_layer_surface_v1_listener LayerListener{
-    .configure = [](void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial,
-                    std::uint32_t width, std::uint32_t height) {
-        zwlr_layer_surface_v1_ack_configure(layer, serial);
-        WaylandPart& part = Of(data);
-        part.width = static_cast<int>(width);
-        part.height = static_cast<int>(height);
-        part.configured = true;
-        part.Resize();
-    },
+    .configure =
+        [](void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial, std::uint32_t width,
+           std::uint32_t height) {
+            zwlr_layer_surface_v1_ack_configure(layer, serial);
+            WaylandPart& part = Of(data);
+            part.width = static_cast<int>(width);
+            part.height = static_cast<int>(height);
+            part.configured = true;
+            part.Resize();
+        },
     // Taken away by the compositor (its output went, say): the saver ends, as when closed.
-    .closed = [](void* data, zwlr_layer_surface_v1*) {
-        PostMessageA(Of(data).window, WM_CLOSE, 0, 0);
-    },
+    .closed = [](void* data,
+                 zwlr_layer_surface_v1*) { PostMessageA(Of(data).window, WM_CLOSE, 0, 0); },
 };
 
 std::unique_ptr<WaylandPart> NewPart(WaylandConnection& c, HWND handle, const RECT& part) {
@@ -109,7 +114,7 @@ void MakeOverlay(WaylandConnection& c, WaylandPart& part, WaylandOutput& output)
     zwlr_layer_surface_v1_set_anchor(
         part.layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
                         ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
-    zwlr_layer_surface_v1_set_size(part.layer, 0, 0);   // the whole output
+    zwlr_layer_surface_v1_set_size(part.layer, 0, 0);         // the whole output
     zwlr_layer_surface_v1_set_exclusive_zone(part.layer, -1); // over panels too
     zwlr_layer_surface_v1_set_keyboard_interactivity(
         part.layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
@@ -179,9 +184,10 @@ std::vector<RECT> OutputPlaces(const WaylandConnection& connection) {
     for (const auto& output : connection.outputs) {
         order.push_back(output.get());
     }
-    std::stable_sort(order.begin(), order.end(), [](const WaylandOutput* a, const WaylandOutput* b) {
-        return a->x != b->x ? a->x < b->x : a->y < b->y;
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [](const WaylandOutput* a, const WaylandOutput* b) {
+                         return a->x != b->x ? a->x < b->x : a->y < b->y;
+                     });
     std::vector<RECT> places(connection.outputs.size());
     LONG left = 0;
     for (const WaylandOutput* output : order) {

@@ -31,11 +31,11 @@ struct WaylandPart {
     zwlr_layer_surface_v1* layer = nullptr;
     WaylandConnection* connection = nullptr;
     RECT part{0, 0, 0, 0};
-    int scale = 1;                 // pixels to a surface unit
-    int width = 0, height = 0;     // in surface units
+    int scale = 1;             // pixels to a surface unit
+    int width = 0, height = 0; // in surface units
     int pendingWidth = 0, pendingHeight = 0;
-    bool configured = false;       // buffers may be attached
-    wl_callback* frame = nullptr;  // the last frame shown is not yet on screen
+    bool configured = false;         // buffers may be attached
+    wl_callback* frame = nullptr;    // the last frame shown is not yet on screen
     std::vector<wl_output*> outputs; // those it is on
 
     ~WaylandPart();

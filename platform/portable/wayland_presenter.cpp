@@ -33,8 +33,8 @@ class WaylandPresenter::SharedPixels final : public PixelMemory {
         bool held = false; // committed and not yet released
     };
 
-    SharedPixels(WaylandPresenter* owner, std::uint32_t* mapped, int memoryWidth,
-                 int memoryHeight, wl_shm_pool* shmPool, std::size_t bytes)
+    SharedPixels(WaylandPresenter* owner, std::uint32_t* mapped, int memoryWidth, int memoryHeight,
+                 wl_shm_pool* shmPool, std::size_t bytes)
         : PixelMemory(mapped, memoryWidth, memoryHeight), presenter(owner), pool(shmPool),
           size(bytes) {}
     ~SharedPixels() override {
@@ -100,8 +100,8 @@ class WaylandPresenter::SharedPixels final : public PixelMemory {
 };
 
 WaylandPresenter::WaylandPresenter(WaylandConnection& opened, Clock now)
-    : connection(opened), clock(std::move(now)),
-      releases(wl_display_create_queue(opened.display)) {}
+    : connection(opened), clock(std::move(now)), releases(wl_display_create_queue(opened.display)) {
+}
 
 WaylandPresenter::~WaylandPresenter() {
     copies.clear();
@@ -114,14 +114,15 @@ WaylandPresenter::~WaylandPresenter() {
 
 std::shared_ptr<WaylandPresenter::SharedPixels> WaylandPresenter::MakePixels(int width,
                                                                              int height) {
-    const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+    const std::size_t bytes =
+        static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
     if (bytes == 0 || bytes > INT_MAX) { // wl_shm counts bytes in 32 signed bits
         return nullptr;
     }
     const int descriptor = NewMemory(bytes);
-    void* memory = descriptor < 0 ? MAP_FAILED
-                                  : mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED,
-                                         descriptor, 0);
+    void* memory = descriptor < 0
+                       ? MAP_FAILED
+                       : mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, descriptor, 0);
     if (memory == MAP_FAILED) {
         if (descriptor >= 0) {
             close(descriptor);
@@ -163,8 +164,8 @@ void WaylandPresenter::Exchange(SharedPixels& pixels) {
                                  : mmap(nullptr, pixels.size, PROT_READ | PROT_WRITE, MAP_SHARED,
                                         descriptor, 0);
     if (fresh == MAP_FAILED) {
-        EndOnCompositorFault("no memory for the pixels of a " + std::to_string(pixels.width) +
-                             "x" + std::to_string(pixels.height) + " picture");
+        EndOnCompositorFault("no memory for the pixels of a " + std::to_string(pixels.width) + "x" +
+                             std::to_string(pixels.height) + " picture");
     }
     std::memcpy(fresh, pixels.pixels, pixels.size);
     munmap(fresh, pixels.size);
@@ -204,7 +205,9 @@ void WaylandPresenter::Attach(wl_surface* target, const Surface& surface, const 
                              area.right - area.left, area.bottom - area.top);
 }
 
-void WaylandPresenter::Forget(wl_surface* target) { copies.erase(target); }
+void WaylandPresenter::Forget(wl_surface* target) {
+    copies.erase(target);
+}
 
 void WaylandPresenter::TakeReleases() {
     if (wl_display_dispatch_queue_pending(connection.display, releases) < 0) {
