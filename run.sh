@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the saver: in a window of its own on the X display,
-# or, without a display, renders a frame headless and prints the image's path.
+# Installs what is missing, builds, and runs the saver: in a window of its own on the Wayland
+# compositor or the X display, or, without either, renders a frame headless and prints the
+# image's path.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build --target epiphase
-if [[ -n "${DISPLAY:-}" ]]; then
+if [[ -n "${WAYLAND_DISPLAY:-}" || -n "${DISPLAY:-}" ]]; then
     exec build/app/epiphase -window
 fi
 image=$PWD/build/epiphase-frame.png

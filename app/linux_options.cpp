@@ -4,8 +4,8 @@
 #include <climits>
 
 const char* const LinuxUsage =
-    "usage: epiphase [-window | -window-id ID | -root] [-delay USEC]\n"
-    "       epiphase [/s | /p WINDOW | /c | /a] [-delay USEC]\n"
+    "usage: epiphase [-window | -window-id ID | -root] [-delay USEC] [--backend x11|wayland]\n"
+    "       epiphase [/s | /p WINDOW | /c | /a] [-delay USEC] [--backend x11|wayland]\n"
     "       epiphase --render FILE.png [--size WxH] [--frames N] [--clock-step MS]\n"
     "       epiphase --help | --version\n"
     "\n"
@@ -17,6 +17,9 @@ const char* const LinuxUsage =
     "  /c, /a              configuration and password change: not available here (exit -1)\n"
     "  -delay USEC         time from one frame's start to the next, in microseconds (default\n"
     "                      16667, 60 frames a second); 0 paints as fast as it can\n"
+    "  --backend NAME      x11 or wayland (also EPIPHASE_BACKEND); default: wayland where\n"
+    "                      WAYLAND_DISPLAY is set, else x11. On Wayland -window-id, -root\n"
+    "                      and /p are not available (exit 2)\n"
     "  --render FILE.png   render frames headless and write the last one as a PNG\n"
     "  --size WxH          size of the rendered image (default 1024x768)\n"
     "  --frames N          number of frames to paint (default 1)\n"
@@ -50,7 +53,7 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
     std::string tail;
     std::string renderSetting; // the first option that only a render takes
     std::string modeOption;    // the one option that chose how to run
-    std::string delayOption;   // -delay or --delay, when given
+    std::string renderRefuses; // the first option that only a live mode takes
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const auto value = [&](std::string& out) {
@@ -110,7 +113,16 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
                                       : error;
                 return false;
             }
-            delayOption = argument;
+            renderRefuses = renderRefuses.empty() ? argument : renderRefuses;
+        } else if (argument == "--backend") {
+            if (!value(options.backend)) {
+                return false;
+            }
+            Backend chosen{};
+            if (!ChooseBackend(options.backend, nullptr, nullptr, chosen, error)) {
+                return false;
+            }
+            renderRefuses = renderRefuses.empty() ? argument : renderRefuses;
         } else if (argument == "--size") {
             if (!value(text)) {
                 return false;
@@ -147,8 +159,8 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
         error = "option " + renderSetting + " goes with --render";
         return false;
     }
-    if (render && !delayOption.empty()) {
-        error = "option " + delayOption + " does not go with --render, which is never paced";
+    if (render && !renderRefuses.empty()) {
+        error = "option " + renderRefuses + " goes with the live modes, not with --render";
         return false;
     }
     if (!tail.empty()) {
@@ -159,5 +171,23 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
         options.action = LinuxOptions::Action::RunSaver;
     }
     options.windowsTail = tail;
+    return true;
+}
+
+bool ChooseBackend(const std::string& option, const char* variable, const char* waylandDisplay,
+                   Backend& chosen, std::string& error) {
+    const bool set = variable != nullptr && *variable != '\0';
+    const std::string name = !option.empty() ? option : set ? variable : "";
+    if (name.empty()) {
+        const bool wayland = waylandDisplay != nullptr && *waylandDisplay != '\0';
+        chosen = wayland ? Backend::Wayland : Backend::X11;
+        return true;
+    }
+    if (name != "x11" && name != "wayland") {
+        error = (!option.empty() ? "bad value for --backend: '" : "bad value for EPIPHASE_BACKEND: '") +
+                name + "' (want x11 or wayland)";
+        return false;
+    }
+    chosen = name == "wayland" ? Backend::Wayland : Backend::X11;
     return true;
 }

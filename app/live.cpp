@@ -6,6 +6,7 @@
 #include "host/host_state.h"
 #include "host/saver_host.h"
 #include "platform/api.h"
+#include "platform/portable/wayland_display.h"
 #include "platform/portable/x11_display.h"
 
 #include <chrono>
@@ -62,9 +63,38 @@ unsigned long RootTarget(const portable::X11Display& display) {
     return display.Root();
 }
 
-} // namespace
+// On Wayland: a window of its own or full screen; no client shows another's window.
+int RunOnWayland(const LinuxOptions& options) {
+    const LaunchRequest request = ParseLaunchCommand(options.windowsTail.c_str(), false);
+    const char* needsX = options.action == LinuxOptions::Action::InWindowId ? "-window-id"
+                         : options.action == LinuxOptions::Action::OnRoot   ? "-root"
+                         : options.action == LinuxOptions::Action::RunSaver &&
+                                 request.mode == LaunchMode::RunPreview
+                             ? "/p"
+                             : nullptr;
+    if (needsX != nullptr) {
+        std::fprintf(stderr,
+                     "epiphase: %s draws in another program's X window, which Wayland does not "
+                     "give (--backend x11 runs it on Xwayland)\n",
+                     needsX);
+        return NoDisplay;
+    }
+    std::string error;
+    auto display = portable::WaylandDisplay::Open(error);
+    if (!display) {
+        std::fprintf(stderr, "epiphase: %s\n", error.c_str());
+        return NoDisplay;
+    }
+    display->CloseOnSignals();
+    display->PaceFrames(std::chrono::microseconds(options.delayMicroseconds));
+    portable::SetDisplay(std::move(display));
+    if (options.action == LinuxOptions::Action::InWindow) {
+        return RunSaverInside(OwnWindow());
+    }
+    return HostMain(GetModuleHandleA(nullptr), options.windowsTail.c_str());
+}
 
-int RunLive(const LinuxOptions& options) {
+int RunOnX11(const LinuxOptions& options) {
     std::string error;
     auto display = portable::X11Display::Open(true, error);
     if (!display) {
@@ -100,4 +130,17 @@ int RunLive(const LinuxOptions& options) {
         return HostMain(GetModuleHandleA(nullptr), options.windowsTail.c_str());
     }
     }
+}
+
+} // namespace
+
+int RunLive(const LinuxOptions& options) {
+    Backend backend = Backend::X11;
+    std::string error;
+    if (!ChooseBackend(options.backend, std::getenv("EPIPHASE_BACKEND"),
+                       std::getenv("WAYLAND_DISPLAY"), backend, error)) {
+        std::fprintf(stderr, "epiphase: %s\n", error.c_str());
+        return NoDisplay;
+    }
+    return backend == Backend::Wayland ? RunOnWayland(options) : RunOnX11(options);
 }

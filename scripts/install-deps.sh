@@ -7,6 +7,7 @@ packages=(
     cmake ninja-build g++ googletest libbenchmark-dev clang-14 libclang-rt-14-dev
     libfreetype-dev libfontconfig-dev libpng-dev fonts-dejavu-core
     libx11-dev libxext-dev libx11-xcb-dev libxcb-shm0-dev libxtst-dev libxdamage-dev xdotool xscreensaver libunicorn-dev
+    libwayland-dev wayland-protocols libxkbcommon-dev sway grim wtype
     g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 g++-multilib qemu-user
     wine wine32:i386 wine64 xvfb xauth
     dpkg-dev file lintian zip unzip libxml2-utils

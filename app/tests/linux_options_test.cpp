@@ -62,3 +62,45 @@ TEST(LinuxOptions, BadOptionsAndValuesAreNamed) {
         EXPECT_NE(error.find(named), std::string::npos) << error;
     }
 }
+
+// --backend, else EPIPHASE_BACKEND, else Wayland where WAYLAND_DISPLAY is set, else X11.
+TEST(LinuxOptions, BackendIsChosenByOptionThenVariableThenWaylandDisplay) {
+    const struct {
+        std::string option;
+        const char* variable;
+        const char* waylandDisplay;
+        bool valid;
+        Backend chosen;
+    } cases[] = {
+        {"", nullptr, nullptr, true, Backend::X11},
+        {"", nullptr, "", true, Backend::X11},
+        {"", nullptr, "wayland-1", true, Backend::Wayland},
+        {"", "", "wayland-1", true, Backend::Wayland},
+        {"", "x11", "wayland-1", true, Backend::X11},
+        {"", "wayland", nullptr, true, Backend::Wayland},
+        {"x11", "wayland", "wayland-1", true, Backend::X11},
+        {"wayland", "x11", nullptr, true, Backend::Wayland},
+        {"", "X11", nullptr, false, Backend::X11},
+        {"weston", nullptr, nullptr, false, Backend::X11},
+    };
+    for (const auto& c : cases) {
+        Backend chosen = Backend::X11;
+        std::string error;
+        EXPECT_EQ(ChooseBackend(c.option, c.variable, c.waylandDisplay, chosen, error), c.valid)
+            << c.option;
+        if (c.valid) {
+            EXPECT_EQ(chosen, c.chosen) << c.option << ", " << (c.variable ? c.variable : "-");
+        } else {
+            EXPECT_NE(error.find(c.option.empty() ? "EPIPHASE_BACKEND" : "--backend"),
+                      std::string::npos)
+                << error;
+        }
+    }
+    LinuxOptions options;
+    std::string error;
+    EXPECT_TRUE(ParseLinuxOptions({"/s", "--backend", "wayland"}, options, error)) << error;
+    EXPECT_EQ(options.backend, "wayland");
+    EXPECT_EQ(options.windowsTail, "/s");
+    EXPECT_FALSE(ParseLinuxOptions({"--render", "a.png", "--backend", "x11"}, options, error));
+    EXPECT_FALSE(ParseLinuxOptions({"--backend", "xorg"}, options, error));
+}

@@ -1,45 +1,13 @@
 #include "platform/portable/x11_input.h"
 
 #include "platform/portable/controls.h"
+#include "platform/portable/key_symbols.h"
 #include "platform/portable/message_queue.h"
 #include "platform/portable/user.h"
-
-#include <X11/keysym.h>
 
 namespace portable {
 
 namespace {
-
-WPARAM VirtualKey(KeySym symbol) {
-    if (symbol >= XK_a && symbol <= XK_z) {
-        return 'A' + (symbol - XK_a);
-    }
-    if ((symbol >= XK_A && symbol <= XK_Z) || (symbol >= XK_0 && symbol <= XK_9) ||
-        symbol == XK_space) {
-        return symbol;
-    }
-    switch (symbol) {
-    case XK_Escape:
-        return 0x1B;
-    case XK_Return:
-        return 0x0D;
-    case XK_Tab:
-        return 0x09;
-    case XK_BackSpace:
-        return 0x08;
-    case XK_Shift_L:
-    case XK_Shift_R:
-        return 0x10;
-    case XK_Control_L:
-    case XK_Control_R:
-        return 0x11;
-    case XK_Alt_L:
-    case XK_Alt_R:
-        return 0x12;
-    default:
-        return 0xFF; // a key all the same
-    }
-}
 
 void QueueButtonEvent(HWND window, const XButtonEvent& event) {
     const POINT at{event.x, event.y};
@@ -77,7 +45,7 @@ bool QueueX11Input(HWND window, const XEvent& event, const X11Connection& connec
         const bool alt = (key.state & Mod1Mask) != 0;
         const UINT message = event.type == KeyPress ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN)
                                                     : (alt ? WM_SYSKEYUP : WM_KEYUP);
-        QueueInput(window, message, VirtualKey(symbol), 1);
+        QueueInput(window, message, VirtualKeyOfSymbol(static_cast<std::uint32_t>(symbol)), 1);
         return true;
     }
     case ButtonPress:

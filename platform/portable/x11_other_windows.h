@@ -4,17 +4,13 @@
 // stood for by a hidden top-level window of ours, and another program's saver window, found by
 // its class and title.
 
-#include "platform/portable/types.h"
+#include "platform/portable/stand_in_windows.h"
 #include "platform/portable/x11_connection.h"
 
 #include <functional>
 #include <map>
 
 namespace portable {
-
-// A top-level window of ours, width × height, standing for an X window of another program;
-// what is drawn inside it follows its size.
-HWND NewStandInWindow(int width, int height);
 
 // Other programs' windows found by class and title, each stood for by one window of ours.
 class OtherProgramWindows {

@@ -1,0 +1,14 @@
+#pragma once
+
+// Hidden top-level windows of ours that stand for windows of other programs: one the saver is
+// given to draw in, or another program's saver window found by a search.
+
+#include "platform/portable/types.h"
+
+namespace portable {
+
+// A top-level window of ours, width × height, standing for a window of another program; what
+// is drawn inside it follows its size.
+HWND NewStandInWindow(int width, int height);
+
+} // namespace portable

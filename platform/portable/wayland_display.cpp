@@ -1,0 +1,219 @@
+#include "platform/portable/wayland_display.h"
+
+#include "platform/portable/end_signals.h"
+#include "platform/portable/frame_pacing.h"
+#include "platform/portable/stand_in_windows.h"
+#include "platform/portable/user.h"
+#include "platform/portable/wayland_connection.h"
+#include "platform/portable/wayland_input.h"
+#include "platform/portable/wayland_other_windows.h"
+#include "platform/portable/wayland_own_windows.h"
+#include "platform/portable/wayland_presenter.h"
+#include "platform/portable/window_manager.h"
+
+#include <map>
+
+namespace portable {
+
+struct WaylandDisplay::State {
+    std::unique_ptr<WaylandConnection> connection;
+    FramePacing::Clock clock = [] { return std::chrono::steady_clock::now(); };
+    FramePacing pacing{clock};
+    std::unique_ptr<WaylandPresenter> presenter;
+    std::unique_ptr<WaylandInput> input;
+    std::map<HWND, std::unique_ptr<WaylandWindow>> windows;
+    std::map<std::string, HWND> others; // other programs' windows, by class
+
+    bool TargetOf(wl_surface* surface, WaylandInputTarget& target) const {
+        for (const auto& [handle, window] : windows) {
+            for (const auto& part : window->parts) {
+                if (part->surface == surface) {
+                    target = {handle, {part->part.left, part->part.top}, part->scale};
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+    bool FramePending() const {
+        for (const auto& [handle, window] : windows) {
+            for (const auto& part : window->parts) {
+                if (part->frame != nullptr) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+};
+
+namespace {
+
+const wl_callback_listener FrameShown{
+    .done =
+        [](void* data, wl_callback* callback, std::uint32_t) {
+            wl_callback_destroy(callback);
+            static_cast<WaylandPart*>(data)->frame = nullptr;
+        },
+};
+
+RECT Union(const std::vector<RECT>& places) {
+    RECT all{0, 0, 0, 0};
+    for (const RECT& place : places) {
+        all = {std::min(all.left, place.left), std::min(all.top, place.top),
+               std::max(all.right, place.right), std::max(all.bottom, place.bottom)};
+    }
+    return all;
+}
+
+} // namespace
+
+WaylandDisplay::WaylandDisplay(std::unique_ptr<State> opened) : state(std::move(opened)) {
+    SetPixelAllocator([presenter = state->presenter.get()](int width, int height) {
+        return presenter->NewPixels(width, height);
+    });
+}
+
+WaylandDisplay::~WaylandDisplay() {
+    SetPixelAllocator(nullptr); // frees the shared memory kept for later surfaces
+    state->windows.clear();
+    state->input.reset();
+    state->presenter.reset();
+}
+
+std::unique_ptr<WaylandDisplay> WaylandDisplay::Open(std::string& error) {
+    auto state = std::make_unique<State>();
+    state->connection = WaylandConnection::Open(error);
+    if (state->connection == nullptr) {
+        return nullptr;
+    }
+    state->presenter = std::make_unique<WaylandPresenter>(*state->connection, state->clock);
+    State* self = state.get();
+    state->input = std::make_unique<WaylandInput>(
+        *state->connection, [self](wl_surface* surface, WaylandInputTarget& target) {
+            return self->TargetOf(surface, target);
+        });
+    return std::unique_ptr<WaylandDisplay>(new WaylandDisplay(std::move(state)));
+}
+
+RECT WaylandDisplay::PrimaryScreen() const {
+    for (const RECT& place : OutputPlaces(*state->connection)) {
+        if (place.left == 0) {
+            return place;
+        }
+    }
+    return {0, 0, 0, 0};
+}
+
+RECT WaylandDisplay::VirtualScreen() const {
+    return Union(OutputPlaces(*state->connection));
+}
+
+POINT WaylandDisplay::CursorPosition() const {
+    return state->input->Pointer();
+}
+
+void WaylandDisplay::MoveCursor(POINT screen) {
+    state->input->SetPointer(screen);
+}
+
+void WaylandDisplay::SetCursorVisible(bool visible) {
+    state->input->HidePointer(!visible);
+    state->connection->Flush();
+}
+
+void WaylandDisplay::WindowShown(HWND handle, const RECT& rect) {
+    if (state->windows.contains(handle)) {
+        return;
+    }
+    const Window& shown = *FindWindowObject(handle);
+    auto window = ShowOwnWaylandWindow(*state->connection, handle, shown, rect);
+    window->lock = HoldWindowClassLock(shown.className);
+    state->windows[handle] = std::move(window);
+}
+
+// Wayland lets no client raise a window; a full-screen saver is an overlay above all anyway.
+void WaylandDisplay::WindowRaised(HWND) {}
+
+void WaylandDisplay::WindowGone(HWND handle) {
+    const auto found = state->windows.find(handle);
+    if (found == state->windows.end()) {
+        return;
+    }
+    for (const auto& part : found->second->parts) {
+        state->presenter->Forget(part->surface);
+    }
+    state->windows.erase(found);
+    state->connection->Flush();
+}
+
+void WaylandDisplay::PaintBegins(HWND) {
+    state->pacing.PaintBegins();
+}
+
+bool WaylandDisplay::PaintDue() {
+    // The compositor's frame callback first: never faster than it shows frames.
+    return !state->FramePending() && state->pacing.PaintDue();
+}
+
+void WaylandDisplay::Present(HWND handle, const Surface& surface, const RECT& painted) {
+    const auto found = state->windows.find(handle);
+    if (found == state->windows.end()) {
+        return;
+    }
+    for (const auto& part : found->second->parts) {
+        const RECT shown = IntersectRects(part->part, {0, 0, surface.width, surface.height});
+        const RECT area = IntersectRects(painted, shown);
+        if (!part->configured || IsEmptyRect(area)) {
+            continue;
+        }
+        state->presenter->Attach(part->surface, surface, shown, area);
+        if (part->frame == nullptr) {
+            part->frame = wl_surface_frame(part->surface);
+            wl_callback_add_listener(part->frame, &FrameShown, part.get());
+        }
+        wl_surface_commit(part->surface);
+    }
+    state->connection->Flush();
+}
+
+bool WaylandDisplay::PumpEvents(bool wait) {
+    state->presenter->TakeReleases();
+    state->connection->Dispatch(nullptr, wait && !EndSignalled(), state->pacing.SleepBound(),
+                                EndSignalWakeDescriptor());
+    state->presenter->TakeReleases();
+    if (TakeEndSignal()) {
+        for (HWND top : WindowsInPaintOrder()) {
+            if (GetParent(top) == nullptr) {
+                PostMessageA(top, WM_CLOSE, 0, 0);
+            }
+        }
+    }
+    return true;
+}
+
+HWND WaylandDisplay::FindOtherProgramWindow(const char* className, const char*) {
+    if (className == nullptr || !OtherProgramHoldsWindowClassLock(className)) {
+        return nullptr;
+    }
+    for (const auto& [handle, window] : state->windows) {
+        if (window->lock >= 0 && FindWindowObject(handle)->className == className) {
+            return nullptr; // the lock is ours
+        }
+    }
+    HWND& standIn = state->others[className];
+    if (standIn == nullptr || !IsWindow(standIn)) {
+        standIn = NewStandInWindow(0, 0);
+    }
+    return standIn;
+}
+
+void WaylandDisplay::PaceFrames(std::chrono::microseconds interval) {
+    state->pacing.SetInterval(interval);
+}
+
+void WaylandDisplay::CloseOnSignals() {
+    WatchEndSignals();
+}
+
+} // namespace portable

@@ -1,0 +1,46 @@
+#pragma once
+
+// The seat's pointer and keyboard turned into window messages, keys through the compositor's
+// key map (xkbcommon). A client learns where the pointer is only once it enters one of its
+// surfaces: the place where it is first seen counts as where it stood all along, so that
+// travel is measured from there.
+
+#include "platform/portable/types.h"
+#include "platform/portable/wayland_connection.h"
+
+#include <functional>
+#include <memory>
+
+namespace portable {
+
+// What a surface of ours shows: a part of a window's client area beginning at `origin`, with
+// `scale` pixels to a surface unit.
+struct WaylandInputTarget {
+    HWND window = nullptr;
+    POINT origin{0, 0};
+    int scale = 1;
+};
+
+class WaylandInput {
+  public:
+    using TargetOf = std::function<bool(wl_surface*, WaylandInputTarget&)>;
+
+    WaylandInput(WaylandConnection& connection, TargetOf targetOf);
+    ~WaylandInput();
+    WaylandInput(const WaylandInput&) = delete;
+    WaylandInput& operator=(const WaylandInput&) = delete;
+
+    // Screen coordinates: a window's client point plus the window's place.
+    POINT Pointer() const { return pointer; }
+    void SetPointer(POINT screen);
+    // A hidden pointer is taken off our surfaces from now on.
+    void HidePointer(bool hidden);
+
+    struct State;
+
+  private:
+    std::unique_ptr<State> state;
+    POINT pointer{0, 0};
+};
+
+} // namespace portable

@@ -1,0 +1,18 @@
+#pragma once
+
+// Windows of other programs on the same compositor. Wayland shows a client nothing of other
+// clients' windows, so a program of ours that shows a top-level window holds a lock named
+// after the compositor and the window's class, in the runtime folder, for as long as it shows
+// it (the kernel lets go of it when the program ends, however it ends); another program finds
+// the window by that lock.
+
+#include <string>
+
+namespace portable {
+
+// A descriptor that holds the lock for windows of this class; -1 when it cannot be had.
+int HoldWindowClassLock(const std::string& className);
+// Whether another program holds the lock for windows of this class.
+bool OtherProgramHoldsWindowClassLock(const std::string& className);
+
+} // namespace portable

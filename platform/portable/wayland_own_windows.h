@@ -1,0 +1,59 @@
+#pragma once
+
+// Our top-level windows as Wayland surfaces: a window of its own is an xdg-shell top-level
+// (server-side decorations where offered); a full-screen window above everything is a
+// layer-shell overlay on every output with the keyboard to itself where the compositor offers
+// that, else a full-screen top-level. Sizes the compositor configures, and output scales,
+// become the window's size in pixels.
+
+#include "platform/portable/types.h"
+#include "platform/portable/wayland_connection.h"
+
+#include <memory>
+#include <vector>
+
+struct xdg_surface;
+struct xdg_toplevel;
+struct zxdg_toplevel_decoration_v1;
+struct zwlr_layer_surface_v1;
+
+namespace portable {
+
+struct Window;
+
+// One surface of ours, showing `part` of a window's client area.
+struct WaylandPart {
+    HWND window = nullptr;
+    wl_surface* surface = nullptr;
+    xdg_surface* shellSurface = nullptr;
+    xdg_toplevel* toplevel = nullptr;
+    zxdg_toplevel_decoration_v1* decoration = nullptr;
+    zwlr_layer_surface_v1* layer = nullptr;
+    WaylandConnection* connection = nullptr;
+    RECT part{0, 0, 0, 0};
+    int scale = 1;             // pixels to a surface unit
+    int width = 0, height = 0; // in surface units
+    int pendingWidth = 0, pendingHeight = 0;
+    bool configured = false;         // buffers may be attached
+    wl_callback* frame = nullptr;    // the last frame shown is not yet on screen
+    std::vector<wl_output*> outputs; // those it is on
+
+    ~WaylandPart();
+    // A configured size or scale: the part and the window follow.
+    void Resize();
+};
+
+struct WaylandWindow {
+    std::vector<std::unique_ptr<WaylandPart>> parts;
+    int lock = -1; // held while it is shown (wayland_other_windows.h)
+    ~WaylandWindow();
+};
+
+std::unique_ptr<WaylandWindow> ShowOwnWaylandWindow(WaylandConnection& connection, HWND handle,
+                                                    const Window& shown, const RECT& rect);
+
+// Where each output lies in the screen of our windows: side by side in the compositor's order
+// from left to right, in pixels. Wayland gives clients no screen coordinates of their own.
+std::vector<RECT> OutputPlaces(const WaylandConnection& connection);
+
+} // namespace portable
