@@ -273,8 +273,8 @@ void DrawDeviceLine(const RasterTarget& target, int x1, int y1, int x2, int y2,
     const std::uint32_t pixel = PixelFromColor(color);
     // The walk moves an index into the pixels rather than recomputing each pixel's place; the
     // index is only used once the minor coordinate is inside the clip.
-    target.surface->PrepareWriting();
     Surface& surface = *target.surface;
+    surface.PrepareWriting();
     std::uint32_t* const pixels = surface.Row(0);
     const std::int64_t rowStep = surface.width;
     const std::int64_t majorDelta = xMajor ? majorStep : majorStep * rowStep;
