@@ -1,5 +1,8 @@
 #include "platform/portable/end_signals.h"
 
+#include "platform/portable/user.h"
+#include "platform/portable/window_manager.h"
+
 #include <csignal>
 #include <ctime>
 #include <fcntl.h>
@@ -32,29 +35,34 @@ void WatchEndSignals() {
     sigaction(SIGINT, &action, nullptr);
 }
 
-int EndSignalWakeDescriptor() { return wakePipe[0]; }
-
 bool EndSignalled() { return signalled != 0; }
 
-bool TakeEndSignal() {
+void CloseWindowsOnEndSignal() {
     if (signalled == 0) {
-        return false;
+        return;
     }
     signalled = 0;
     char drained[16];
     while (wakePipe[0] >= 0 && read(wakePipe[0], drained, sizeof drained) > 0) {
     }
-    return true;
+    for (HWND top : WindowsInPaintOrder()) {
+        if (GetParent(top) == nullptr) {
+            PostMessageA(top, WM_CLOSE, 0, 0);
+        }
+    }
 }
 
-void WaitForInputOrEndSignal(int descriptor, std::optional<std::chrono::nanoseconds> bound) {
+bool WaitForInput(int descriptor, std::optional<std::chrono::nanoseconds> bound,
+                  bool endSignalWakes) {
     timespec until{};
     if (bound) {
         until.tv_sec = static_cast<time_t>(bound->count() / 1'000'000'000);
         until.tv_nsec = static_cast<long>(bound->count() % 1'000'000'000);
     }
     pollfd sources[2] = {{descriptor, POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
-    ppoll(sources, wakePipe[0] >= 0 ? 2 : 1, bound ? &until : nullptr, nullptr);
+    const bool watchPipe = endSignalWakes && wakePipe[0] >= 0;
+    ppoll(sources, watchPipe ? 2 : 1, bound ? &until : nullptr, nullptr);
+    return (sources[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0;
 }
 
 } // namespace portable

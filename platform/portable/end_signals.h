@@ -10,14 +10,13 @@
 namespace portable {
 
 void WatchEndSignals();
-// Readable once an end signal came; -1 where no pipe could be made.
-int EndSignalWakeDescriptor();
 bool EndSignalled();
-// Whether an end signal came since the last call; clears it and drains the pipe.
-bool TakeEndSignal();
+// Once an end signal came: it is taken, and every top-level window is asked to close.
+void CloseWindowsOnEndSignal();
 
-// Sleeps until `descriptor` can be read or an end signal comes, for at most `bound` (without
-// one, until either happens).
-void WaitForInputOrEndSignal(int descriptor, std::optional<std::chrono::nanoseconds> bound);
+// Sleeps until `descriptor` can be read or, where `endSignalWakes`, an end signal comes, for at
+// most `bound` (without one, until either happens); whether `descriptor` can be read.
+bool WaitForInput(int descriptor, std::optional<std::chrono::nanoseconds> bound,
+                  bool endSignalWakes = true);
 
 } // namespace portable

@@ -1,5 +1,7 @@
 #include "platform/portable/wayland_connection.h"
 
+#include "platform/portable/end_signals.h"
+
 #include "wlr-layer-shell-unstable-v1.h"
 #include "xdg-decoration-unstable-v1.h"
 #include "xdg-shell.h"
@@ -160,7 +162,8 @@ void WaylandConnection::Flush() {
 }
 
 void WaylandConnection::Dispatch(wl_event_queue* queue, bool block,
-                                 std::optional<std::chrono::nanoseconds> bound, int wake) {
+                                 std::optional<std::chrono::nanoseconds> bound,
+                                 bool endSignalWakes) {
     const auto dispatchPending = [&] {
         const int count = queue != nullptr ? wl_display_dispatch_queue_pending(display, queue)
                                            : wl_display_dispatch_pending(display);
@@ -175,15 +178,9 @@ void WaylandConnection::Dispatch(wl_event_queue* queue, bool block,
         dispatched += dispatchPending();
     }
     Flush();
-    timespec until{};
     const bool wait = block && dispatched == 0;
-    if (wait && bound) {
-        until.tv_sec = static_cast<time_t>(bound->count() / 1'000'000'000);
-        until.tv_nsec = static_cast<long>(bound->count() % 1'000'000'000);
-    }
-    pollfd sources[2] = {{wl_display_get_fd(display), POLLIN, 0}, {wake, POLLIN, 0}};
-    ppoll(sources, wake >= 0 ? 2 : 1, wait && !bound ? nullptr : &until, nullptr);
-    if ((sources[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+    const auto limit = wait ? bound : std::chrono::nanoseconds(0); // not waiting: a look only
+    if (WaitForInput(wl_display_get_fd(display), limit, endSignalWakes)) {
         if (wl_display_read_events(display) < 0) {
             EndOnCompositorFault("the Wayland compositor closed the connection");
         }

@@ -47,10 +47,10 @@ struct WaylandConnection {
 
     WaylandOutput* OutputOf(wl_output* output) const;
     // Dispatches the events of `queue` (null: the default queue) that have arrived. With
-    // `block` and none there, waits for one first: at most `bound` (none: no limit), and no
-    // longer once `wake` (a descriptor, or -1) is readable.
+    // `block` and none there, waits for one first: at most `bound` (none: no limit), and, where
+    // `endSignalWakes`, no longer once an end signal came.
     void Dispatch(wl_event_queue* queue, bool block, std::optional<std::chrono::nanoseconds> bound,
-                  int wake);
+                  bool endSignalWakes);
     // Sends what is queued, and ends the program if the compositor has closed the connection.
     void Flush();
 };

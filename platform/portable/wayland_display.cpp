@@ -180,15 +180,9 @@ void WaylandDisplay::Present(HWND handle, const Surface& surface, const RECT& pa
 bool WaylandDisplay::PumpEvents(bool wait) {
     state->presenter->TakeReleases();
     state->connection->Dispatch(nullptr, wait && !EndSignalled(), state->pacing.SleepBound(),
-                                EndSignalWakeDescriptor());
+                                true);
     state->presenter->TakeReleases();
-    if (TakeEndSignal()) {
-        for (HWND top : WindowsInPaintOrder()) {
-            if (GetParent(top) == nullptr) {
-                PostMessageA(top, WM_CLOSE, 0, 0);
-            }
-        }
-    }
+    CloseWindowsOnEndSignal();
     return true;
 }
 

@@ -154,7 +154,7 @@ void WaylandPresenter::WaitForRelease(SharedPixels& pixels) {
             Exchange(pixels);
             return;
         }
-        connection.Dispatch(releases, true, left, -1);
+        connection.Dispatch(releases, true, left, false);
     }
 }
 

@@ -50,13 +50,6 @@ struct X11Display::State {
     }
     void Handle(const XEvent& event);
     void TrackPointer(const XEvent& event);
-    void CloseEverything() {
-        for (HWND top : WindowsInPaintOrder()) {
-            if (GetParent(top) == nullptr) {
-                PostMessageA(top, WM_CLOSE, 0, 0);
-            }
-        }
-    }
     void CheckFaults();
 };
 
@@ -255,7 +248,7 @@ bool X11Display::PumpEvents(bool wait) {
     if (wait && XPending(x) == 0 && !EndSignalled()) {
         // Until an event or an end signal arrives or, while a paint is held back, its time
         // comes (at once if it already has).
-        WaitForInputOrEndSignal(ConnectionNumber(x), state->pacing.SleepBound());
+        WaitForInput(ConnectionNumber(x), state->pacing.SleepBound());
     }
     while (XPending(x) > 0) {
         XEvent event;
@@ -263,9 +256,7 @@ bool X11Display::PumpEvents(bool wait) {
         state->Handle(event);
     }
     state->CheckFaults();
-    if (TakeEndSignal()) {
-        state->CloseEverything();
-    }
+    CloseWindowsOnEndSignal();
     return true;
 }
 
