@@ -2,6 +2,7 @@
 
 #include "host/host_state.h"
 #include "host/saver_host.h"
+#include "platform/paced_messages.h"
 
 namespace {
 
@@ -69,9 +70,9 @@ int RunSaver(HWND parent) {
     host.autoPlayMessage = host.win9xFamily ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0;
 
     if (RegisterSaverClass() != 0) {
-        host.saverWindow = CreateWindowExA(exStyle, SaverClassName, title, style, place.x,
-                                           place.y, place.width, place.height, parent, nullptr,
-                                           host.instance, nullptr);
+        host.saverWindow =
+            CreateWindowExA(exStyle, SaverClassName, title, style, place.x, place.y, place.width,
+                            place.height, parent, nullptr, host.instance, nullptr);
     }
     // Without a window no message was ever retrieved; that is a failure to run.
     MSG msg{};
@@ -80,7 +81,8 @@ int RunSaver(HWND parent) {
         if (!host.previewMode) {
             SetForegroundWindow(host.saverWindow);
         }
-        while (GetMessageA(&msg, nullptr, 0, 0)) {
+        PacedMessages messages; // one frame per display refresh, input at once
+        while (messages.Get(&msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }

@@ -1,7 +1,7 @@
 #include "platform/portable/wayland_display.h"
 
 #include "platform/portable/end_signals.h"
-#include "platform/portable/frame_pacing.h"
+#include "platform/portable/steady_pacing.h"
 #include "platform/portable/stand_in_windows.h"
 #include "platform/portable/user.h"
 #include "platform/portable/wayland_connection.h"
@@ -17,7 +17,7 @@ namespace portable {
 
 struct WaylandDisplay::State {
     std::unique_ptr<WaylandConnection> connection;
-    FramePacing::Clock clock = [] { return std::chrono::steady_clock::now(); };
+    SteadyClock clock = [] { return std::chrono::steady_clock::now(); };
     FramePacing pacing{clock};
     std::unique_ptr<WaylandPresenter> presenter;
     std::unique_ptr<WaylandInput> input;

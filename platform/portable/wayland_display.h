@@ -3,7 +3,7 @@
 // The stand-in's windows on a Wayland compositor: top-level windows become surfaces
 // (wayland_own_windows.h), finished areas are presented from memory the compositor reads
 // (wayland_presenter.h), seat input becomes window messages (wayland_input.h), and paints are
-// paced by the compositor's frame callbacks and by an interval (frame_pacing.h).
+// paced by the compositor's frame callbacks and by an interval (platform/frame_pacing.h).
 
 #include "platform/portable/display.h"
 

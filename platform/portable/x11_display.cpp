@@ -1,7 +1,7 @@
 #include "platform/portable/x11_display.h"
 
 #include "platform/portable/end_signals.h"
-#include "platform/portable/frame_pacing.h"
+#include "platform/portable/steady_pacing.h"
 #include "platform/portable/user.h"
 #include "platform/portable/window_manager.h"
 #include "platform/portable/x11_connection.h"

@@ -2,7 +2,7 @@
 
 // The stand-in's windows on a real X11 display: top-level windows become X windows (or stand
 // for windows of other programs), finished areas are presented (x11_presenter.h), X input
-// becomes window messages (x11_input.h), and paints are paced (frame_pacing.h).
+// becomes window messages (x11_input.h), and paints are paced (platform/frame_pacing.h).
 
 #include "platform/portable/display.h"
 

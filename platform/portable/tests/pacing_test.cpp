@@ -1,4 +1,4 @@
-#include "platform/portable/frame_pacing.h"
+#include "platform/portable/steady_pacing.h"
 
 #include <gtest/gtest.h>
 
