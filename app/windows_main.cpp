@@ -10,7 +10,9 @@
 
 namespace {
 
-const char* Step(const char* text) { return CharNextA(text); }
+const char* Step(const char* text) {
+    return CharNextA(text);
+}
 
 // An exception no mode handled: the system asks this filter only when it will end the process
 // (not under a debugger). The saver-running state must not outlive the saver; the process then
@@ -24,9 +26,13 @@ LONG WINAPI EscapedException(EXCEPTION_POINTERS*) {
 
 // The real clock's counter until the entry names the performance counter, which it does before
 // any static constructor reads the clock (model/clock.h).
-std::int64_t StartupMicroseconds() { return std::int64_t{GetTickCount()} * 1000; }
+std::int64_t StartupMicroseconds() {
+    return std::int64_t{GetTickCount()} * 1000;
+}
 
 extern "C" [[noreturn]] void WinMainCRTStartup() {
+    // First of all: the static constructors allocate, and a failure there must end as any other.
+    SetUnhandledExceptionFilter(EscapedException);
     UseDoubleArithmetic();
     UseWindowsClock();
     RunStaticConstructors();
@@ -36,6 +42,5 @@ extern "C" [[noreturn]] void WinMainCRTStartup() {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     GetStartupInfoA(&startup);
-    SetUnhandledExceptionFilter(EscapedException);
     ExitProcess(static_cast<UINT>(HostMain(GetModuleHandleA(nullptr), tail)));
 }
