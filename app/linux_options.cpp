@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <climits>
+#include <optional>
 
 const char* const LinuxUsage =
     "usage: epiphase [-window | -window-id ID | -root] [-delay USEC] [--backend x11|wayland]\n"
@@ -10,7 +11,8 @@ const char* const LinuxUsage =
     "       epiphase --help | --version\n"
     "\n"
     "  -window             run in a window of its own (the default); q or Escape ends it\n"
-    "  -window-id ID       draw inside X window ID (decimal or 0x hex) until SIGTERM\n"
+    "  -window-id ID       draw inside X window ID (decimal or 0x hex) until SIGTERM; it\n"
+    "                      wins over -root and -window, as xscreensaver-settings expects\n"
     "  -root               draw inside $XSCREENSAVER_WINDOW, or else the root window\n"
     "  /s                  run full screen until the first real input\n"
     "  /p WINDOW           draw inside X window WINDOW, as the preview does\n"
@@ -46,6 +48,33 @@ bool ReadNumber(const std::string& text, int low, int high, int& value) {
 constexpr int MaxSide = 16384;
 constexpr int MaxDelay = 10000000; // ten seconds a frame
 
+// The options that choose how to run: one at most, but for WindowIdWins.
+std::optional<LinuxOptions::Action> ModeChosenBy(const std::string& argument) {
+    using Action = LinuxOptions::Action;
+    const std::pair<const char*, Action> modes[] = {
+        {"-window", Action::InWindow},      {"--window", Action::InWindow},
+        {"-window-id", Action::InWindowId}, {"--window-id", Action::InWindowId},
+        {"-root", Action::OnRoot},          {"--root", Action::OnRoot},
+        {"--render", Action::Render}};
+    for (const auto& [name, action] : modes) {
+        if (argument == name) {
+            return action;
+        }
+    }
+    return std::nullopt;
+}
+
+// xscreensaver-settings previews a hack by running its command (`epiphase --root`) with
+// --window-id added; as in every hack, the window given wins over -root and -window.
+bool WindowIdWins(LinuxOptions::Action one, LinuxOptions::Action other) {
+    using Action = LinuxOptions::Action;
+    const auto yields = [](Action action) {
+        return action == Action::OnRoot || action == Action::InWindow;
+    };
+    return (one == Action::InWindowId && yields(other)) ||
+           (other == Action::InWindowId && yields(one));
+}
+
 } // namespace
 
 bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& options,
@@ -68,14 +97,15 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
         if (argument == "--size" || argument == "--frames" || argument == "--clock-step") {
             renderSetting = renderSetting.empty() ? argument : renderSetting;
         }
-        for (const char* mode : {"-window", "--window", "-window-id", "--window-id", "-root",
-                                 "--root", "--render"}) {
-            if (argument == mode) {
-                if (!modeOption.empty()) {
-                    error = "options " + modeOption + " and " + argument + " do not go together";
-                    return false;
-                }
-                modeOption = argument;
+        const auto mode = ModeChosenBy(argument);
+        if (mode) {
+            if (!modeOption.empty() && !WindowIdWins(options.action, *mode)) {
+                error = "options " + modeOption + " and " + argument + " do not go together";
+                return false;
+            }
+            modeOption = modeOption.empty() ? argument : modeOption;
+            if (options.action != LinuxOptions::Action::InWindowId) {
+                options.action = *mode;
             }
         }
         if (argument == "--help" || argument == "-h") {
@@ -84,10 +114,6 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
         } else if (argument == "--version") {
             options.action = LinuxOptions::Action::Version;
             return true;
-        } else if (argument == "-window" || argument == "--window") {
-            options.action = LinuxOptions::Action::InWindow;
-        } else if (argument == "-root" || argument == "--root") {
-            options.action = LinuxOptions::Action::OnRoot;
         } else if (argument == "-window-id" || argument == "--window-id") {
             if (!value(text)) {
                 return false;
@@ -96,7 +122,6 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
                 error = "bad value for " + argument + ": '" + text + "' (want an X window id)";
                 return false;
             }
-            options.action = LinuxOptions::Action::InWindowId;
         } else if (argument == "--render") {
             if (!value(options.pngPath)) {
                 return false;
@@ -105,7 +130,6 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
                 error = "option --render needs a file name";
                 return false;
             }
-            options.action = LinuxOptions::Action::Render;
         } else if (argument == "-delay" || argument == "--delay") {
             if (!value(text) || !ReadNumber(text, 0, MaxDelay, options.delayMicroseconds)) {
                 error = error.empty() ? "bad value for " + argument + ": '" + text +
@@ -147,6 +171,8 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
                             : error;
                 return false;
             }
+        } else if (mode) {
+            // -window and -root: chosen above, with no value to read.
         } else if (argument.starts_with("--")) {
             error = "unknown option " + argument;
             return false;
@@ -184,8 +210,9 @@ bool ChooseBackend(const std::string& option, const char* variable, const char* 
         return true;
     }
     if (name != "x11" && name != "wayland") {
-        error = (!option.empty() ? "bad value for --backend: '" : "bad value for EPIPHASE_BACKEND: '") +
-                name + "' (want x11 or wayland)";
+        error =
+            (!option.empty() ? "bad value for --backend: '" : "bad value for EPIPHASE_BACKEND: '") +
+            name + "' (want x11 or wayland)";
         return false;
     }
     chosen = name == "wayland" ? Backend::Wayland : Backend::X11;

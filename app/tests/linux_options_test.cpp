@@ -24,6 +24,21 @@ TEST(LinuxOptions, RenderOptionsAndWindowsSwitches) {
     EXPECT_EQ(Parsed({"--version"}).action, LinuxOptions::Action::Version);
 }
 
+// xscreensaver-settings previews with the configured command plus " --window-id 0x%X".
+TEST(LinuxOptions, AWindowIdWinsOverRootAndWindowInEitherOrder) {
+    for (const auto& arguments : std::vector<std::vector<std::string>>{
+             {"--root", "--delay", "16667", "--window-id", "0x1A00003"},
+             {"--window-id", "0x1A00003", "--root"},
+             {"-root", "-window-id", "27262979"},
+             {"-window", "--window-id", "0x1a00003"},
+             {"-window-id", "0x1A00003", "-window"}}) {
+        const LinuxOptions options = Parsed(arguments);
+        EXPECT_EQ(std::tuple(options.action, options.windowId),
+                  std::tuple(LinuxOptions::Action::InWindowId, 0x1A00003ul))
+            << arguments[0] << " " << arguments[1];
+    }
+}
+
 TEST(LinuxOptions, DelayPacesEveryLiveModeAndDefaultsToSixtyFramesASecond) {
     for (const auto& [arguments, delay] : {std::pair<std::vector<std::string>, int>{{}, 16667},
                                            {{"-root", "-delay", "20000"}, 20000},
@@ -54,7 +69,12 @@ TEST(LinuxOptions, BadOptionsAndValuesAreNamed) {
         {{"-delay", "-1"}, "-delay"},
         {{"--delay", "10000001"}, "--delay"},
         {{"-delay", "1x"}, "-delay"},
-        {{"--render", "a.png", "-delay", "0"}, "-delay"}};
+        {{"--render", "a.png", "-delay", "0"}, "-delay"},
+        {{"-root", "-window"}, "-window"},
+        {{"-window-id", "1", "-window-id", "2"}, "-window-id"},
+        {{"-window-id", "1", "--render", "a.png"}, "--render"},
+        {{"--render", "a.png", "--window-id", "1"}, "--window-id"},
+        {{"-window-id", "1", "/s"}, "/s"}};
     for (const auto& [arguments, named] : cases) {
         LinuxOptions options;
         std::string error;

@@ -29,6 +29,21 @@ TEST_F(X11Test, InsideAGivenWindowItDrawsIgnoresInputFollowsItsSizeAndEndsWhenIt
     EXPECT_GE(saver.ExitCode(), 0); // ended by itself, not by a signal or a crash
 }
 
+// xscreensaver-settings previews with the configured command (`epiphase --root`) plus
+// " --window-id 0x%X": the window it names is the one drawn in, in either order.
+TEST_F(X11Test, ThePreviewCommandOfTheSettingsProgramDrawsInTheWindowItNames) {
+    const Window window = MakeWindow(160, 120);
+    char id[32];
+    std::snprintf(id, sizeof id, "0x%lX", window);
+    for (const auto& arguments : {std::vector<std::string>{"--root", "--window-id", id},
+                                  std::vector<std::string>{"--window-id", id, "--root"}}) {
+        Saver saver(arguments);
+        EXPECT_TRUE(FramesArrive(window)) << arguments[0];
+        saver.Signal(SIGTERM);
+        EXPECT_EQ(saver.ExitCode(), 0) << arguments[0];
+    }
+}
+
 // -root draws in the window xscreensaver hands over; SIGINT ends it like SIGTERM, Escape ends
 // -window.
 TEST_F(X11Test, DelayPacesFramesInEveryLiveMode) {
@@ -97,4 +112,6 @@ TEST_F(X11Test, ASecondFullScreenSaverBringsTheFirstToTheFrontAndEnds) {
     EXPECT_TRUE(first.Running());
 }
 
-int main(int argc, char** argv) { return RunX11Tests(argc, argv); }
+int main(int argc, char** argv) {
+    return RunX11Tests(argc, argv);
+}
