@@ -1,5 +1,7 @@
 #include "app/linux_options.h"
 
+#include "host/command_line.h"
+
 #include <charconv>
 #include <climits>
 #include <optional>
@@ -25,7 +27,10 @@ const char* const LinuxUsage =
     "  --render FILE.png   render frames headless and write the last one as a PNG\n"
     "  --size WxH          size of the rendered image (default 1024x768)\n"
     "  --frames N          number of frames to paint (default 1)\n"
-    "  --clock-step MS     frame k sees the clock at k * MS milliseconds (default: real clock)\n";
+    "  --clock-step MS     frame k sees the clock at k * MS milliseconds (default: real clock)\n"
+    "\n"
+    "xscreensaver's options take one dash or two. An unknown option, or one of xscreensaver's\n"
+    "that does not apply here (-fps, -install, -visual, -geometry ...), exits with code 2.\n";
 
 namespace {
 
@@ -75,6 +80,35 @@ bool WindowIdWins(LinuxOptions::Action one, LinuxOptions::Action other) {
            (other == Action::InWindowId && yields(one));
 }
 
+// Switches of xscreensaver's hacks (and of the X toolkit) that mean nothing here: named, rather
+// than handed to the Windows reader, which would take -sync for /s.
+bool IsUnsupportedHackSwitch(const std::string& argument) {
+    const std::string name = argument.starts_with("--") ? argument.substr(1) : argument;
+    for (const char* unsupported : {"-install", "-noinstall", "-visual", "-geometry", "-fps",
+                                    "-no-fps", "-mono", "-pair", "-display", "-sync"}) {
+        if (name == unsupported) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The Windows switches as the Windows program reads them, asked as on Windows 95 so that /a,
+// valid there, passes here and is refused at run time as on NT; false names what is wrong.
+bool CheckWindowsSwitches(const std::string& tail, std::string& error) {
+    const std::string first = tail.substr(0, tail.find(' '));
+    const LaunchRequest request = ParseLaunchCommand(tail.c_str(), true);
+    if (request.mode == LaunchMode::Reject) {
+        error = "unknown option " + first;
+        return false;
+    }
+    if (request.mode == LaunchMode::RunPreview && request.windowNumber == 0) {
+        error = "option " + first + " needs a decimal window number";
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& options,
@@ -108,7 +142,7 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
                 options.action = *mode;
             }
         }
-        if (argument == "--help" || argument == "-h") {
+        if (argument == "--help" || argument == "-help" || argument == "-h") {
             options.action = LinuxOptions::Action::Help;
             return true;
         } else if (argument == "--version") {
@@ -173,6 +207,9 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
             }
         } else if (mode) {
             // -window and -root: chosen above, with no value to read.
+        } else if (IsUnsupportedHackSwitch(argument)) {
+            error = "option " + argument + " is not supported";
+            return false;
         } else if (argument.starts_with("--")) {
             error = "unknown option " + argument;
             return false;
@@ -190,6 +227,9 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
         return false;
     }
     if (!tail.empty()) {
+        if (!CheckWindowsSwitches(tail, error)) {
+            return false;
+        }
         if (!modeOption.empty()) {
             error = "Windows switches do not go with " + modeOption + ": " + tail;
             return false;
