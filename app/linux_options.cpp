@@ -28,6 +28,8 @@ const char* const LinuxUsage =
     "  --size WxH          size of the rendered image (default 1024x768)\n"
     "  --frames N          number of frames to paint (default 1)\n"
     "  --clock-step MS     frame k sees the clock at k * MS milliseconds (default: real clock)\n"
+    "  --help, -help, -h   this help\n"
+    "  --version           the version\n"
     "\n"
     "xscreensaver's options take one dash or two. An unknown option, or one of xscreensaver's\n"
     "that does not apply here (-fps, -install, -visual, -geometry ...), exits with code 2.\n";

@@ -46,6 +46,15 @@ for switches in "/s" "-s" "/S" "/p 1234" "/P1234" "/l 1234"; do
     check "$switches is a live mode" live_without_display $switches
 done
 
+# The manual gives every option the help names an entry (the line after .TP), in which it
+# stands as a word of its own.
+sed -n '/^\.TP$/{n;p}' "$(dirname "$0")/../epiphase.6" >"$work/entries"
+for option in $("$epiphase" --help | grep -oE '^  [-/][-a-z]+(, [-/][-a-z]+)*' |
+    grep -oE '[-/][-a-z]+'); do
+    check "the manual has an entry for $option" \
+        grep -qE "(^|[ \"B])${option//-/'\\-'}([ \",\\]|\$)" "$work/entries"
+done
+
 # Fonts: DejaVu Sans Mono by name, else monospace, else the stock font; never a word about it.
 fonts() { # name, then a fontconfig configuration; renders a.png's frame under it
     printf '<fontconfig>%s</fontconfig>\n' "$2" >"$work/$1.conf"
