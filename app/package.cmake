@@ -1,5 +1,6 @@
 # The Debian package (cpack -G DEB in the native tree): the program where Debian's xscreensaver
-# looks for its hacks, its description, the manual page, the copyright file and the changelog.
+# looks for its hacks and a link to it on the PATH, its description, the manual page, the
+# copyright file and the changelog.
 
 # Debian wants manual pages and changelogs compressed, without a timestamp inside.
 function(epiphase_gzip source output)
@@ -15,6 +16,11 @@ add_custom_target(compressed_docs ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/epipha
                                               ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
 
 install(TARGETS epiphase RUNTIME DESTINATION libexec/xscreensaver)
+# Where a shell finds it too, for the window of its own and --render: a link to the hack.
+file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/on-path)
+file(CREATE_LINK ../libexec/xscreensaver/epiphase ${CMAKE_CURRENT_BINARY_DIR}/on-path/epiphase
+     SYMBOLIC)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/on-path/epiphase DESTINATION bin)
 install(FILES epiphase.xml DESTINATION share/xscreensaver/config)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/epiphase.6.gz DESTINATION share/man/man6)
 install(FILES debian/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package, built by cpack from the native tree: the saver where Debian's xscreensaver
-# looks for its hacks, dependencies computed from the binary, the licence of LICENSE in the
-# machine-readable copyright file; unpacked, it runs; lintian finds no error and no copyright
-# warning in it (it warns when run as root, which is no error).
+# looks for its hacks and a link to it on the PATH, dependencies computed from the binary, the
+# licence of LICENSE in the machine-readable copyright file; unpacked, it runs; lintian finds no
+# error and no copyright warning in it (it warns when run as root, which is no error).
 set -u
 build=$1
 version=$2
@@ -17,6 +17,9 @@ check "cpack builds epiphase_<version>_<architecture>.deb" [ -f "$deb" ]
 dpkg-deb -x "$deb" "$work/root"
 hack=$work/root/usr/libexec/xscreensaver/epiphase
 check "the hack is where xscreensaver looks" [ -x "$hack" ]
+link=$work/root/usr/bin/epiphase
+check "a link to it is on the PATH" [ -L "$link" ]
+check "run by that link, the hack answers" bash -c "[ \"\$('$link' --version)\" = 'epiphase $version' ]"
 check "its description runs it with --root" grep -q '<command arg="--root"/>' \
     "$work/root/usr/share/xscreensaver/config/epiphase.xml"
 check "the manual page, compressed" bash -c \
