@@ -3,6 +3,7 @@
 
 #include "app/tests/x11_harness.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <chrono>
@@ -110,6 +111,37 @@ TEST_F(X11Test, ASecondFullScreenSaverBringsTheFirstToTheFrontAndEnds) {
     EXPECT_EQ(second.ExitCode(), 0);
     EXPECT_EQ(Topmost(), window);
     EXPECT_TRUE(first.Running());
+}
+
+// Window managers, task bars and window searches know -window by these.
+TEST_F(X11Test, ItsOwnWindowNamesItselfInUtf8ByClassAndByProcess) {
+    Saver saver({"-window"});
+    const Window window = OwnWindow();
+    ASSERT_NE(window, 0u);
+    const auto property = [&](const char* name, Atom type, int format) {
+        Atom actualType = 0;
+        int actualFormat = 0;
+        unsigned long count = 0, left = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 64, False, type,
+                           &actualType, &actualFormat, &count, &left, &data);
+        std::string value;
+        if (data != nullptr && actualType == type && actualFormat == format) {
+            value = format == 32 ? std::to_string(*reinterpret_cast<long*>(data))
+                                 : std::string(reinterpret_cast<char*>(data), count);
+        }
+        XFree(data);
+        return value;
+    };
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    const std::pair<std::string, std::string> seen[] = {
+        {property("_NET_WM_NAME", utf8, 8), "Epiphase"},
+        {property("_NET_WM_PID", XA_CARDINAL, 32), std::to_string(saver.Pid())},
+        {property("WM_CLASS", XA_STRING, 8).substr(0, 9), std::string("epiphase", 9)},
+    };
+    for (const auto& [value, expected] : seen) {
+        EXPECT_EQ(value, expected);
+    }
 }
 
 int main(int argc, char** argv) {
