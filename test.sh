@@ -9,7 +9,7 @@ jobs=$(nproc)
 
 scripts/install-deps.sh
 
-cmake -S . -B build -G Ninja
+cmake -S . -B build -G Ninja -DEPIPHASE_TESTS=ON # a tree ./run.sh made holds no tests
 cmake --build build -j "$jobs"
 # Under a virtual X display: the program's live modes are tested on it.
 xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -noreset" \

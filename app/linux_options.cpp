@@ -1,7 +1,10 @@
 #include "app/linux_options.h"
 
+#include "host/command_line.h"
+
 #include <charconv>
 #include <climits>
+#include <optional>
 
 const char* const LinuxUsage =
     "usage: epiphase [-window | -window-id ID | -root] [-delay USEC] [--backend x11|wayland]\n"
@@ -10,7 +13,8 @@ const char* const LinuxUsage =
     "       epiphase --help | --version\n"
     "\n"
     "  -window             run in a window of its own (the default); q or Escape ends it\n"
-    "  -window-id ID       draw inside X window ID (decimal or 0x hex) until SIGTERM\n"
+    "  -window-id ID       draw inside X window ID (decimal or 0x hex) until SIGTERM; it\n"
+    "                      wins over -root and -window, as xscreensaver-settings expects\n"
     "  -root               draw inside $XSCREENSAVER_WINDOW, or else the root window\n"
     "  /s                  run full screen until the first real input\n"
     "  /p WINDOW           draw inside X window WINDOW, as the preview does\n"
@@ -23,7 +27,12 @@ const char* const LinuxUsage =
     "  --render FILE.png   render frames headless and write the last one as a PNG\n"
     "  --size WxH          size of the rendered image (default 1024x768)\n"
     "  --frames N          number of frames to paint (default 1)\n"
-    "  --clock-step MS     frame k sees the clock at k * MS milliseconds (default: real clock)\n";
+    "  --clock-step MS     frame k sees the clock at k * MS milliseconds (default: real clock)\n"
+    "  --help, -help, -h   this help\n"
+    "  --version           the version\n"
+    "\n"
+    "xscreensaver's options take one dash or two. An unknown option, or one of xscreensaver's\n"
+    "that does not apply here (-fps, -install, -visual, -geometry ...), exits with code 2.\n";
 
 namespace {
 
@@ -45,6 +54,62 @@ bool ReadNumber(const std::string& text, int low, int high, int& value) {
 
 constexpr int MaxSide = 16384;
 constexpr int MaxDelay = 10000000; // ten seconds a frame
+
+// The options that choose how to run: one at most, but for WindowIdWins.
+std::optional<LinuxOptions::Action> ModeChosenBy(const std::string& argument) {
+    using Action = LinuxOptions::Action;
+    const std::pair<const char*, Action> modes[] = {
+        {"-window", Action::InWindow},      {"--window", Action::InWindow},
+        {"-window-id", Action::InWindowId}, {"--window-id", Action::InWindowId},
+        {"-root", Action::OnRoot},          {"--root", Action::OnRoot},
+        {"--render", Action::Render}};
+    for (const auto& [name, action] : modes) {
+        if (argument == name) {
+            return action;
+        }
+    }
+    return std::nullopt;
+}
+
+// xscreensaver-settings previews a hack by running its command (`epiphase --root`) with
+// --window-id added; as in every hack, the window given wins over -root and -window.
+bool WindowIdWins(LinuxOptions::Action one, LinuxOptions::Action other) {
+    using Action = LinuxOptions::Action;
+    const auto yields = [](Action action) {
+        return action == Action::OnRoot || action == Action::InWindow;
+    };
+    return (one == Action::InWindowId && yields(other)) ||
+           (other == Action::InWindowId && yields(one));
+}
+
+// Switches of xscreensaver's hacks (and of the X toolkit) that mean nothing here: named, rather
+// than handed to the Windows reader, which would take -sync for /s.
+bool IsUnsupportedHackSwitch(const std::string& argument) {
+    const std::string name = argument.starts_with("--") ? argument.substr(1) : argument;
+    for (const char* unsupported : {"-install", "-noinstall", "-visual", "-geometry", "-fps",
+                                    "-no-fps", "-mono", "-pair", "-display", "-sync"}) {
+        if (name == unsupported) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The Windows switches as the Windows program reads them, asked as on Windows 95 so that /a,
+// valid there, passes here and is refused at run time as on NT; false names what is wrong.
+bool CheckWindowsSwitches(const std::string& tail, std::string& error) {
+    const std::string first = tail.substr(0, tail.find(' '));
+    const LaunchRequest request = ParseLaunchCommand(tail.c_str(), true);
+    if (request.mode == LaunchMode::Reject) {
+        error = "unknown option " + first;
+        return false;
+    }
+    if (request.mode == LaunchMode::RunPreview && request.windowNumber == 0) {
+        error = "option " + first + " needs a decimal window number";
+        return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -68,26 +133,23 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
         if (argument == "--size" || argument == "--frames" || argument == "--clock-step") {
             renderSetting = renderSetting.empty() ? argument : renderSetting;
         }
-        for (const char* mode : {"-window", "--window", "-window-id", "--window-id", "-root",
-                                 "--root", "--render"}) {
-            if (argument == mode) {
-                if (!modeOption.empty()) {
-                    error = "options " + modeOption + " and " + argument + " do not go together";
-                    return false;
-                }
-                modeOption = argument;
+        const auto mode = ModeChosenBy(argument);
+        if (mode) {
+            if (!modeOption.empty() && !WindowIdWins(options.action, *mode)) {
+                error = "options " + modeOption + " and " + argument + " do not go together";
+                return false;
+            }
+            modeOption = modeOption.empty() ? argument : modeOption;
+            if (options.action != LinuxOptions::Action::InWindowId) {
+                options.action = *mode;
             }
         }
-        if (argument == "--help" || argument == "-h") {
+        if (argument == "--help" || argument == "-help" || argument == "-h") {
             options.action = LinuxOptions::Action::Help;
             return true;
         } else if (argument == "--version") {
             options.action = LinuxOptions::Action::Version;
             return true;
-        } else if (argument == "-window" || argument == "--window") {
-            options.action = LinuxOptions::Action::InWindow;
-        } else if (argument == "-root" || argument == "--root") {
-            options.action = LinuxOptions::Action::OnRoot;
         } else if (argument == "-window-id" || argument == "--window-id") {
             if (!value(text)) {
                 return false;
@@ -96,7 +158,6 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
                 error = "bad value for " + argument + ": '" + text + "' (want an X window id)";
                 return false;
             }
-            options.action = LinuxOptions::Action::InWindowId;
         } else if (argument == "--render") {
             if (!value(options.pngPath)) {
                 return false;
@@ -105,7 +166,6 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
                 error = "option --render needs a file name";
                 return false;
             }
-            options.action = LinuxOptions::Action::Render;
         } else if (argument == "-delay" || argument == "--delay") {
             if (!value(text) || !ReadNumber(text, 0, MaxDelay, options.delayMicroseconds)) {
                 error = error.empty() ? "bad value for " + argument + ": '" + text +
@@ -147,6 +207,11 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
                             : error;
                 return false;
             }
+        } else if (mode) {
+            // -window and -root: chosen above, with no value to read.
+        } else if (IsUnsupportedHackSwitch(argument)) {
+            error = "option " + argument + " is not supported";
+            return false;
         } else if (argument.starts_with("--")) {
             error = "unknown option " + argument;
             return false;
@@ -164,6 +229,9 @@ bool ParseLinuxOptions(const std::vector<std::string>& arguments, LinuxOptions& 
         return false;
     }
     if (!tail.empty()) {
+        if (!CheckWindowsSwitches(tail, error)) {
+            return false;
+        }
         if (!modeOption.empty()) {
             error = "Windows switches do not go with " + modeOption + ": " + tail;
             return false;
@@ -184,8 +252,9 @@ bool ChooseBackend(const std::string& option, const char* variable, const char* 
         return true;
     }
     if (name != "x11" && name != "wayland") {
-        error = (!option.empty() ? "bad value for --backend: '" : "bad value for EPIPHASE_BACKEND: '") +
-                name + "' (want x11 or wayland)";
+        error =
+            (!option.empty() ? "bad value for --backend: '" : "bad value for EPIPHASE_BACKEND: '") +
+            name + "' (want x11 or wayland)";
         return false;
     }
     chosen = name == "wayland" ? Backend::Wayland : Backend::X11;

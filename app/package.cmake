@@ -1,5 +1,6 @@
 # The Debian package (cpack -G DEB in the native tree): the program where Debian's xscreensaver
-# looks for its hacks, its description, the manual page, the copyright file and the changelog.
+# looks for its hacks and a link to it on the PATH, its description, a menu entry with its icon,
+# the manual page, the copyright file and the changelog.
 
 # Debian wants manual pages and changelogs compressed, without a timestamp inside.
 function(epiphase_gzip source output)
@@ -15,7 +16,21 @@ add_custom_target(compressed_docs ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/epipha
                                               ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
 
 install(TARGETS epiphase RUNTIME DESTINATION libexec/xscreensaver)
+# Where a shell finds it too, for the window of its own and --render: a link to the hack.
+file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/on-path)
+file(CREATE_LINK ../libexec/xscreensaver/epiphase ${CMAKE_CURRENT_BINARY_DIR}/on-path/epiphase
+     SYMBOLIC)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/on-path/epiphase DESTINATION bin)
 install(FILES epiphase.xml DESTINATION share/xscreensaver/config)
+# A menu entry for the window of its own, with an icon the program renders (the Windows icon is
+# made from the same image: scripts/make-icon.sh).
+add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/epiphase.png
+                   COMMAND epiphase --render ${CMAKE_CURRENT_BINARY_DIR}/epiphase.png
+                           --size 256x256 --frames 700 --clock-step 16
+                   DEPENDS epiphase VERBATIM)
+add_custom_target(icon ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/epiphase.png)
+install(FILES epiphase.desktop DESTINATION share/applications)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/epiphase.png DESTINATION share/icons/hicolor/256x256/apps)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/epiphase.6.gz DESTINATION share/man/man6)
 install(FILES debian/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
         DESTINATION share/doc/epiphase)

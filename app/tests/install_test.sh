@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Debian package, built by cpack from the native tree: the saver where Debian's xscreensaver
-# looks for its hacks, dependencies computed from the binary, the licence of LICENSE in the
-# machine-readable copyright file; unpacked, it runs; lintian finds no error and no copyright
-# warning in it (it warns when run as root, which is no error).
+# looks for its hacks and a link to it on the PATH, a menu entry with its icon, dependencies
+# computed from the binary, the licence of LICENSE in the machine-readable copyright file;
+# unpacked, it runs; lintian finds no error and no copyright warning in it (it warns when run
+# as root, which is no error).
 set -u
 build=$1
 version=$2
@@ -17,6 +18,18 @@ check "cpack builds epiphase_<version>_<architecture>.deb" [ -f "$deb" ]
 dpkg-deb -x "$deb" "$work/root"
 hack=$work/root/usr/libexec/xscreensaver/epiphase
 check "the hack is where xscreensaver looks" [ -x "$hack" ]
+link=$work/root/usr/bin/epiphase
+check "a link to it is on the PATH" [ -L "$link" ]
+check "run by that link, the hack answers" bash -c "[ \"\$('$link' --version)\" = 'epiphase $version' ]"
+# The menu entry: its command runs from the PATH, its icon is found by name among hicolor's.
+entry=$work/root/usr/share/applications/epiphase.desktop
+entry_says() { sed -n "s/^$1=//p" "$entry"; }
+read -r command arguments <<<"$(entry_says Exec)"
+on_path=$work/root/usr/bin/$command
+check "the menu entry's command ($command $arguments) is on the PATH" [ -f "$on_path" -a -x "$on_path" ]
+icon=$work/root/usr/share/icons/hicolor/256x256/apps/$(entry_says Icon).png
+check "its icon is a 256x256 image where hicolor's are found by name" bash -c \
+    "[ \"\$(od -An -tx1 -j16 -N8 '$icon' | tr -d ' \n')\" = 0000010000000100 ]"
 check "its description runs it with --root" grep -q '<command arg="--root"/>' \
     "$work/root/usr/share/xscreensaver/config/epiphase.xml"
 check "the manual page, compressed" bash -c \

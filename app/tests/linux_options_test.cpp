@@ -22,6 +22,48 @@ TEST(LinuxOptions, RenderOptionsAndWindowsSwitches) {
               std::tuple(LinuxOptions::Action::Render, "out.png", 640, 480, 30, 16));
     EXPECT_EQ(Parsed({"/p", "1234"}).windowsTail, "/p 1234"); // its action: the X11 tests run it
     EXPECT_EQ(Parsed({"--version"}).action, LinuxOptions::Action::Version);
+    EXPECT_EQ(Parsed({"-help"}).action, LinuxOptions::Action::Help); // as every hack takes it
+}
+
+// xscreensaver-settings previews with the configured command plus " --window-id 0x%X".
+TEST(LinuxOptions, AWindowIdWinsOverRootAndWindowInEitherOrder) {
+    for (const auto& arguments : std::vector<std::vector<std::string>>{
+             {"--root", "--delay", "16667", "--window-id", "0x1A00003"},
+             {"--window-id", "0x1A00003", "--root"},
+             {"-root", "-window-id", "27262979"},
+             {"-window", "--window-id", "0x1a00003"},
+             {"-window-id", "0x1A00003", "-window"}}) {
+        const LinuxOptions options = Parsed(arguments);
+        EXPECT_EQ(std::tuple(options.action, options.windowId),
+                  std::tuple(LinuxOptions::Action::InWindowId, 0x1A00003ul))
+            << arguments[0] << " " << arguments[1];
+    }
+}
+
+// Whatever the Windows reader takes passes untouched; /c and /a end later as on Windows NT.
+TEST(LinuxOptions, WindowsSwitchesTheWindowsReaderTakesPassAsTheyAre) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"/s"}, "/s"},
+        {{"-s"}, "-s"},
+        {{"/S"}, "/S"},
+        {{"s"}, "s"},
+        {{"/s", "123"}, "/s 123"},
+        {{"/p", "1234"}, "/p 1234"},
+        {{"/P1234"}, "/P1234"},
+        {{"/l", "1234"}, "/l 1234"},
+        {{"-p", "99"}, "-p 99"},
+        {{"/p 1234"}, "/p 1234"},
+        {{"/c"}, "/c"},
+        {{"/c:1234"}, "/c:1234"},
+        {{"-c"}, "-c"},
+        {{"/a"}, "/a"},
+        {{"-A1234"}, "-A1234"},
+    };
+    for (const auto& [arguments, tail] : cases) {
+        const LinuxOptions options = Parsed(arguments);
+        EXPECT_EQ(std::tuple(options.action, options.windowsTail),
+                  std::tuple(LinuxOptions::Action::RunSaver, tail));
+    }
 }
 
 TEST(LinuxOptions, DelayPacesEveryLiveModeAndDefaultsToSixtyFramesASecond) {
@@ -54,7 +96,29 @@ TEST(LinuxOptions, BadOptionsAndValuesAreNamed) {
         {{"-delay", "-1"}, "-delay"},
         {{"--delay", "10000001"}, "--delay"},
         {{"-delay", "1x"}, "-delay"},
-        {{"--render", "a.png", "-delay", "0"}, "-delay"}};
+        {{"--render", "a.png", "-delay", "0"}, "-delay"},
+        {{"-root", "-window"}, "-window"},
+        {{"-window-id", "1", "-window-id", "2"}, "-window-id"},
+        {{"-window-id", "1", "--render", "a.png"}, "--render"},
+        {{"--render", "a.png", "--window-id", "1"}, "--window-id"},
+        {{"-window-id", "1", "/s"}, "/s"},
+        // Unknown switches, which the Windows reader refuses.
+        {{"/x"}, "/x"},
+        {{"-frobnicate"}, "-frobnicate"},
+        {{"-root", "/?"}, "/?"},
+        {{"7"}, "7"},
+        // A preview without a window to draw in.
+        {{"/p"}, "/p"},
+        {{"-delay", "5", "/l"}, "/l"},
+        {{"/p:1234"}, "/p:1234"},
+        // xscreensaver's own switches that do not apply here; -sync would read as /s.
+        {{"-fps"}, "-fps is not supported"},
+        {{"--fps"}, "--fps is not supported"},
+        {{"-install"}, "-install is not supported"},
+        {{"-visual", "default"}, "-visual is not supported"},
+        {{"-geometry", "640x480"}, "-geometry is not supported"},
+        {{"-sync"}, "-sync is not supported"},
+        {{"/s", "-pair"}, "-pair is not supported"}};
     for (const auto& [arguments, named] : cases) {
         LinuxOptions options;
         std::string error;

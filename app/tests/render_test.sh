@@ -17,7 +17,6 @@ check "the image has the size asked for" [ "$size" = 00000140000000c8 ]
 check "another frame is another image" bash -c "! cmp -s '$work/a.png' '$work/c.png'"
 check "a bad size is refused with exit 2" exit_code 2 --render "$work/x.png" --size 0x9
 check "the refusal names the option" grep -q -- "--size" "$work/err"
-check "an unknown option exits 2" exit_code 2 --frobnicate
 check "an unwritable file fails" exit_code 1 --render /nonexistent/dir/x.png
 [ -n "${EPIPHASE_NO_RESOURCE_LIMITS:-}" ] ||
     check "a size memory cannot hold exits 2" bash -c "ulimit -v 600000 && \"$epiphase\" --render \
@@ -25,10 +24,36 @@ check "an unwritable file fails" exit_code 1 --render /nonexistent/dir/x.png
 [ -n "${EPIPHASE_NO_RESOURCE_LIMITS:-}" ] ||
     check "... on one line naming the size" bash -c "[ \$(wc -l <'$work/err') -eq 1 ] &&
     grep -q 16384x16384 '$work/err'"
-check "help exits 0" exit_code 0 --help
-check "/c exits -1, as on Windows (the host tests pin each switch)" exit_code 255 /c
-check "a live mode without a display exits 2" exit_code 2 /p 1234
-check "the missing display is named" grep -q "DISPLAY" "$work/err"
+helps() { exit_code 0 "$1" && grep -q '^usage: epiphase' "$work/out"; }
+check "--help prints the help" helps --help
+check "-help too, as with every hack" helps -help
+# One line naming the switch, with the hint, and exit 2: never a silent end.
+named() { # then the switches
+    exit_code 2 "$@" && [ "$(wc -l <"$work/err")" -eq 1 ] && grep -qF -- "$1" "$work/err" &&
+        grep -qF -- "--help" "$work/err"
+}
+for switches in "-fps" "-install" "-visual default" "-geometry 640x480" "-sync" "/x" "/p" \
+    "-frobnicate" "--frobnicate"; do
+    check "$switches is named with exit 2" named $switches
+done
+# The Windows reader's switches keep their meaning: /c and /a end with -1, as on Windows NT
+# (the host tests pin each), and the live ones, without a display here, name the missing one.
+for switches in "/c" "-c" "/c:1234" "/a" "/A"; do
+    check "$switches exits -1, as on Windows" exit_code 255 $switches
+done
+live_without_display() { exit_code 2 "$@" && grep -q "DISPLAY" "$work/err"; }
+for switches in "/s" "-s" "/S" "/p 1234" "/P1234" "/l 1234"; do
+    check "$switches is a live mode" live_without_display $switches
+done
+
+# The manual gives every option the help names an entry (the line after .TP), in which it
+# stands as a word of its own.
+sed -n '/^\.TP$/{n;p}' "$(dirname "$0")/../epiphase.6" >"$work/entries"
+for option in $("$epiphase" --help | grep -oE '^  [-/][-a-z]+(, [-/][-a-z]+)*' |
+    grep -oE '[-/][-a-z]+'); do
+    check "the manual has an entry for $option" \
+        grep -qE "(^|[ \"B])${option//-/'\\-'}([ \",\\]|\$)" "$work/entries"
+done
 
 # Fonts: DejaVu Sans Mono by name, else monospace, else the stock font; never a word about it.
 fonts() { # name, then a fontconfig configuration; renders a.png's frame under it

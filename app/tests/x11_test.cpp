@@ -3,6 +3,7 @@
 
 #include "app/tests/x11_harness.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <chrono>
@@ -27,6 +28,21 @@ TEST_F(X11Test, InsideAGivenWindowItDrawsIgnoresInputFollowsItsSizeAndEndsWhenIt
     XDestroyWindow(display, window);
     XSync(display, False);
     EXPECT_GE(saver.ExitCode(), 0); // ended by itself, not by a signal or a crash
+}
+
+// xscreensaver-settings previews with the configured command (`epiphase --root`) plus
+// " --window-id 0x%X": the window it names is the one drawn in, in either order.
+TEST_F(X11Test, ThePreviewCommandOfTheSettingsProgramDrawsInTheWindowItNames) {
+    const Window window = MakeWindow(160, 120);
+    char id[32];
+    std::snprintf(id, sizeof id, "0x%lX", window);
+    for (const auto& arguments : {std::vector<std::string>{"--root", "--window-id", id},
+                                  std::vector<std::string>{"--window-id", id, "--root"}}) {
+        Saver saver(arguments);
+        EXPECT_TRUE(FramesArrive(window)) << arguments[0];
+        saver.Signal(SIGTERM);
+        EXPECT_EQ(saver.ExitCode(), 0) << arguments[0];
+    }
 }
 
 // -root draws in the window xscreensaver hands over; SIGINT ends it like SIGTERM, Escape ends
@@ -97,4 +113,37 @@ TEST_F(X11Test, ASecondFullScreenSaverBringsTheFirstToTheFrontAndEnds) {
     EXPECT_TRUE(first.Running());
 }
 
-int main(int argc, char** argv) { return RunX11Tests(argc, argv); }
+// Window managers, task bars and window searches know -window by these.
+TEST_F(X11Test, ItsOwnWindowNamesItselfInUtf8ByClassAndByProcess) {
+    Saver saver({"-window"});
+    const Window window = OwnWindow();
+    ASSERT_NE(window, 0u);
+    const auto property = [&](const char* name, Atom type, int format) {
+        Atom actualType = 0;
+        int actualFormat = 0;
+        unsigned long count = 0, left = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 64, False, type,
+                           &actualType, &actualFormat, &count, &left, &data);
+        std::string value;
+        if (data != nullptr && actualType == type && actualFormat == format) {
+            value = format == 32 ? std::to_string(*reinterpret_cast<long*>(data))
+                                 : std::string(reinterpret_cast<char*>(data), count);
+        }
+        XFree(data);
+        return value;
+    };
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    const std::pair<std::string, std::string> seen[] = {
+        {property("_NET_WM_NAME", utf8, 8), "Epiphase"},
+        {property("_NET_WM_PID", XA_CARDINAL, 32), std::to_string(saver.Pid())},
+        {property("WM_CLASS", XA_STRING, 8).substr(0, 9), std::string("epiphase", 9)},
+    };
+    for (const auto& [value, expected] : seen) {
+        EXPECT_EQ(value, expected);
+    }
+}
+
+int main(int argc, char** argv) {
+    return RunX11Tests(argc, argv);
+}

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real xscreensaver daemon, configured to run only "epiphase --root": activating it runs our
-# program inside the daemon's window, deactivating it ends the program.
+# program inside the daemon's window, deactivating it ends the program; the real settings program
+# previews it.
 set -u
 source "$(dirname "$0")/checks.sh"
 chmod 755 "$work"
@@ -52,5 +53,10 @@ sleep 1
 check "it keeps running while the saver is active" running
 as_user xscreensaver-command -deactivate >/dev/null
 check "deactivating ends it" wait_for 10 stopped
+
+# xscreensaver-settings previews the selected hack by running its command with --window-id added.
+previewing() { pgrep -f "^epiphase --root --delay 20000 --window-id 0x" >/dev/null; }
+as_user timeout 60 xscreensaver-settings >"$work/settings.log" 2>&1 &
+check "xscreensaver-settings previews it: epiphase --root ... --window-id 0x..." wait_for 20 previewing
 
 finish

@@ -1,5 +1,6 @@
 #include "platform/portable/x11_own_windows.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 #include <algorithm>
@@ -27,6 +28,29 @@ bool GrabInput(const X11Connection& c, ::Window window) {
     return pointer;
 }
 
+// What window managers, task bars and window searches read: the title in UTF-8 beside the
+// Latin-1 one, the class, and the process with its machine.
+void NameWindow(const X11Connection& c, ::Window window, const Window& shown) {
+    XStoreName(c.x, window, shown.title.c_str());
+    XChangeProperty(c.x, window, XInternAtom(c.x, "_NET_WM_NAME", False),
+                    XInternAtom(c.x, "UTF8_STRING", False), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(shown.title.data()),
+                    static_cast<int>(shown.title.size()));
+    // The class is what another program's search (and a window manager) knows it by.
+    XClassHint names{program_invocation_short_name, const_cast<char*>(shown.className.c_str())};
+    XSetClassHint(c.x, window, &names);
+    const long pid = getpid(); // format 32 travels in longs
+    XChangeProperty(c.x, window, XInternAtom(c.x, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
+    char host[256] = {};
+    char* hosts[] = {host};
+    XTextProperty machine{};
+    if (gethostname(host, sizeof host - 1) == 0 && XStringListToTextProperty(hosts, 1, &machine)) {
+        XSetWMClientMachine(c.x, window, &machine);
+        XFree(machine.value);
+    }
+}
+
 } // namespace
 
 OwnX11Window ShowOwnX11Window(const X11Connection& c, const Window& shown, const RECT& rect,
@@ -39,15 +63,12 @@ OwnX11Window ShowOwnX11Window(const X11Connection& c, const Window& shown, const
                             ButtonReleaseMask | PointerMotionMask | FocusChangeMask |
                             StructureNotifyMask;
     OwnX11Window own;
-    own.window = XCreateWindow(
-        c.x, c.root, rect.left, rect.top,
-        static_cast<unsigned>(std::max<LONG>(rect.right - rect.left, 1)),
-        static_cast<unsigned>(std::max<LONG>(rect.bottom - rect.top, 1)), 0, CopyFromParent,
-        InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel | CWEventMask, &attributes);
-    XStoreName(c.x, own.window, shown.title.c_str());
-    // The class is what another program's search (and a window manager) knows it by.
-    XClassHint names{program_invocation_short_name, const_cast<char*>(shown.className.c_str())};
-    XSetClassHint(c.x, own.window, &names);
+    own.window = XCreateWindow(c.x, c.root, rect.left, rect.top,
+                               static_cast<unsigned>(std::max<LONG>(rect.right - rect.left, 1)),
+                               static_cast<unsigned>(std::max<LONG>(rect.bottom - rect.top, 1)), 0,
+                               CopyFromParent, InputOutput, CopyFromParent,
+                               CWOverrideRedirect | CWBackPixel | CWEventMask, &attributes);
+    NameWindow(c, own.window, shown);
     XSetWMProtocols(c.x, own.window, const_cast<Atom*>(&c.deleteWindow), 1);
     if (cursorHidden) {
         XDefineCursor(c.x, own.window, c.blank);
