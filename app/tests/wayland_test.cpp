@@ -137,6 +137,18 @@ constexpr int TitleBar = 26;
     return last;
 }
 
+// Once the screen shows a frame committed after this call: the saver reads every event that
+// reached it before it paints, so input sent before the call has been handled by then.
+bool NewFrameShown() {
+    const Picture before = Screenshot();
+    for (int attempt = 0; attempt < 50; ++attempt, std::this_thread::sleep_for(20ms)) {
+        if (Screenshot().pixels != before.pixels) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The virtual pointer: each command is taken by the compositor before the next.
 class Pointer {
   public:
@@ -169,7 +181,6 @@ class Pointer {
         std::fflush(commands);
         char answer[8] = {};
         ASSERT_NE(std::fgets(answer, sizeof answer, answers), nullptr) << command;
-        std::this_thread::sleep_for(200ms); // for the saver to take it
     }
 
   private:
@@ -210,7 +221,9 @@ class WaylandTest : public ::testing::Test {
             _exit(127);
         }
         setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-        for (int attempt = 0; attempt < 100 && socket.empty(); ++attempt) {
+        unsetenv("SWAYSOCK");
+        // The display socket and the IPC socket both.
+        for (int attempt = 0; attempt < 100 && (socket.empty() || !getenv("SWAYSOCK")); ++attempt) {
             std::this_thread::sleep_for(50ms);
             for (const auto& entry : std::filesystem::directory_iterator(runtime)) {
                 const std::string name = entry.path().filename();
@@ -228,12 +241,6 @@ class WaylandTest : public ::testing::Test {
         if (keyboard == 0) {
             execlp("wtype", "wtype", "-s", "86400000", nullptr);
             _exit(127);
-        }
-        std::this_thread::sleep_for(300ms); // the IPC socket comes with the display socket
-        for (const auto& entry : std::filesystem::directory_iterator(runtime)) {
-            if (entry.path().filename().string().starts_with("sway-ipc.")) {
-                setenv("SWAYSOCK", entry.path().c_str(), 1);
-            }
         }
     }
     static void TearDownTestSuite() {
@@ -272,8 +279,9 @@ TEST_F(WaylandTest, FullScreenCoversTheOutputAndEndsOnTravelBeyondFourPixelsAKey
         Saver saver({"/s"});
         ASSERT_TRUE(FullScreenShowsTheFigure()) << last;
         pointer.Do("to 640 360"); // the compositor tells it where the pointer is
+        ASSERT_TRUE(NewFrameShown()) << last;
         pointer.Do("by 3 0");
-        EXPECT_TRUE(saver.Running()) << last;
+        EXPECT_TRUE(NewFrameShown() && FullScreenShowsTheFigure() && saver.Running()) << last;
         pointer.Do("to 640 360");
         if (input) {
             pointer.Do(last);
@@ -318,10 +326,11 @@ TEST_F(WaylandTest, FramesFollowTheCompositorsFrameCallbacksWithTheDelayAsALower
 TEST_F(WaylandTest, OnAScaledOutputThePictureHasTheOutputsOwnPixels) {
     ASSERT_EQ(Shell("swaymsg output '*' scale 2").first, 0);
     const std::string log = runtime + "/protocol.log";
-    const auto started = std::chrono::steady_clock::now();
-    Shell("(WAYLAND_DEBUG=client timeout 4 " + epiphase + " /s >/dev/null 2>" + log + " &)");
+    const std::string debug = "WAYLAND_DEBUG=client";
+    Saver saver({"/s"}, debug, log);
     EXPECT_TRUE(FullScreenShowsTheFigure());
-    std::this_thread::sleep_until(started + 4500ms); // it has ended
+    saver.Signal(SIGTERM); // the log is complete once it has ended
+    EXPECT_EQ(saver.ExitCode(), 0);
     std::ifstream file(log);
     bool scaled = false, fullSize = false;
     for (std::string line; std::getline(file, line);) {

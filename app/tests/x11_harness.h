@@ -26,16 +26,21 @@ using namespace std::chrono_literals;
 
 inline std::string epiphase; // the program under test, from the command line
 
-// A process of the program, killed if a test leaves it running.
+// A process of the program, killed if a test leaves it running. `environment` is one more
+// variable (NAME=VALUE) for it; its standard error goes to the file `errors` where one is named.
 class Saver {
   public:
-    explicit Saver(std::vector<std::string> arguments, std::string environment = "") {
+    explicit Saver(std::vector<std::string> arguments, std::string environment = "",
+                   const std::string& errors = "") {
         pid = fork();
         if (pid == 0) {
             if (!environment.empty()) {
                 putenv(environment.data());
             }
             dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
+            if (!errors.empty()) {
+                dup2(open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
+            }
             std::vector<char*> argv{epiphase.data()};
             for (std::string& argument : arguments) {
                 argv.push_back(argument.data());
@@ -167,9 +172,9 @@ class X11Test : public ::testing::Test {
         });
     }
 
+    // Returns once xdotool has sent it to the server: what must follow, the caller waits for.
     static void Xdotool(const std::string& command) {
         ASSERT_EQ(std::system(("xdotool " + command).c_str()), 0) << command;
-        std::this_thread::sleep_for(300ms);
     }
 
     Display* display = nullptr;

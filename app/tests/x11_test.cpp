@@ -21,7 +21,8 @@ TEST_F(X11Test, InsideAGivenWindowItDrawsIgnoresInputFollowsItsSizeAndEndsWhenIt
     Saver saver({"-window-id", std::to_string(window)});
     ASSERT_TRUE(FramesArrive(window));
     Xdotool("mousemove --window " + std::to_string(window) + " 100 100 key a click 1");
-    EXPECT_TRUE(saver.Running());
+    // Frames after the input: it was taken (input comes before paint) and left it running.
+    EXPECT_TRUE(FramesArrive(window) && saver.Running());
     XResizeWindow(display, window, 200, 150);
     XSync(display, False);
     EXPECT_TRUE(FramesArrive(window));
@@ -85,13 +86,21 @@ TEST_F(X11Test, FullScreenEndsOnTravelBeyondFourPixelsAndOnAKeyWhileWaitingForIt
          {std::tuple{"16667", "mousemove 403 300", "mousemove 405 300"},
           {"10000000", "mousemove 403 300", "mousemove 405 300"},
           {"10000000", "", "key space"}}) {
-        Xdotool("mousemove 400 300");
+        Xdotool("mousemove --sync 400 300");
         Saver saver({"/s", "-delay", delay});
-        ASSERT_NE(FullScreenWindow(), 0u);
-        std::this_thread::sleep_for(300ms);
+        // Mapped only once its creation, where it takes the pointer's reference point, is over.
+        const Window window = FullScreenWindow();
+        ASSERT_NE(window, 0u);
         if (*first != '\0') {
             Xdotool(first);
-            EXPECT_TRUE(saver.Running());
+            if (std::string(delay) == "16667") {
+                EXPECT_TRUE(FramesArrive(window) && saver.Running()); // taken before a paint
+            } else {
+                // No frame for 10 s to show it was taken: the saver takes input at once while it
+                // waits (the last step measures it in milliseconds), so this is ample.
+                std::this_thread::sleep_for(300ms);
+                EXPECT_TRUE(saver.Running());
+            }
         }
         const auto start = std::chrono::steady_clock::now();
         ASSERT_EQ(std::system((std::string("xdotool ") + last).c_str()), 0);
