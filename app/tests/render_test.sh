@@ -73,10 +73,10 @@ check "then monospace, then the stock font" bash -c "! cmp -s '$work/sans.png' '
 if [ -n "$display" ]; then
     FONTCONFIG_FILE="$work/none.conf" DISPLAY=$display "$epiphase" -window 2>"$work/window.err" &
     window=$!
-    sleep 1
-    # q by XTEST alone: sent to a window that has gone, it can leave the key held down.
-    DISPLAY=$display timeout 10 xdotool search --sync --limit 1 --name '^Epiphase$' windowfocus \
-        --sync && DISPLAY=$display xdotool key q
+    # Once shown (mapped after its creation) and focused; q by XTEST alone: sent to a window
+    # that has gone, it can leave the key held down.
+    DISPLAY=$display timeout 10 xdotool search --sync --onlyvisible --limit 1 --name '^Epiphase$' \
+        windowfocus --sync && DISPLAY=$display xdotool key q
     timeout 10 tail -s 0.1 --pid="$window" -f /dev/null || kill -KILL "$window" # fails the check
     wait "$window"
     check "-window with no font at all runs silently; q ends it with 0" bash -c \

@@ -37,9 +37,14 @@ class SharedMemoryRequests {
         context = XRecordCreateContext(control, 0, &everyone, 1, &range, 1);
         XFree(range);
         XSync(control, False);
-        XRecordEnableContextAsync(data, context, Count, reinterpret_cast<XPointer>(&count));
+        XRecordEnableContextAsync(data, context, Count, reinterpret_cast<XPointer>(this));
         XFlush(data);
-        std::this_thread::sleep_for(100ms); // recording before any client of the test starts
+        // Recording before any client of the test starts: the server says when it begins.
+        for (int wait = 0; wait < 200 && !started; ++wait) {
+            pollfd connection{ConnectionNumber(data), POLLIN, 0};
+            poll(&connection, 1, 25);
+            XRecordProcessReplies(data);
+        }
     }
     ~SharedMemoryRequests() {
         XRecordDisableContext(control, context);
@@ -60,13 +65,16 @@ class SharedMemoryRequests {
     }
 
   private:
-    static void Count(XPointer counter, XRecordInterceptData* intercepted) {
-        *reinterpret_cast<int*>(counter) += intercepted->category == XRecordFromClient;
+    static void Count(XPointer self, XRecordInterceptData* intercepted) {
+        auto& requests = *reinterpret_cast<SharedMemoryRequests*>(self);
+        requests.started = requests.started || intercepted->category == XRecordStartOfData;
+        requests.count += intercepted->category == XRecordFromClient;
         XRecordFreeData(intercepted);
     }
     Display* control;
     Display* data;
     XRecordContext context = 0;
+    bool started = false;
     int count = 0;
 };
 
@@ -197,7 +205,7 @@ TEST_F(Presenting, FramesKeepTheirPaceAfterSharedMemoryRunsOut) {
     XResizeWindow(display, window, 180, 140);
     XResizeWindow(display, window, 200, 150);
     XSync(display, False);
-    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(FramesArrive(window)); // the resizes taken
     EXPECT_GE(FramesInTwoSeconds(window), 10);
     EXPECT_TRUE(saver.Running());
 }
