@@ -6,8 +6,8 @@
 #include "host/host_state.h"
 #include "host/saver_host.h"
 #include "platform/api.h"
-#include "platform/portable/wayland_display.h"
-#include "platform/portable/x11_display.h"
+#include "platform/displays/wayland/display.h"
+#include "platform/displays/x11/display.h"
 
 #include <chrono>
 #include <cstdio>
@@ -66,12 +66,12 @@ unsigned long RootTarget(const portable::X11Display& display) {
 // On Wayland: a window of its own or full screen; no client shows another's window.
 int RunOnWayland(const LinuxOptions& options) {
     const LaunchRequest request = ParseLaunchCommand(options.windowsTail.c_str(), false);
-    const char* needsX = options.action == LinuxOptions::Action::InWindowId ? "-window-id"
-                         : options.action == LinuxOptions::Action::OnRoot   ? "-root"
-                         : options.action == LinuxOptions::Action::RunSaver &&
-                                 request.mode == LaunchMode::RunPreview
-                             ? "/p"
-                             : nullptr;
+    const char* needsX =
+        options.action == LinuxOptions::Action::InWindowId ? "-window-id"
+        : options.action == LinuxOptions::Action::OnRoot   ? "-root"
+        : options.action == LinuxOptions::Action::RunSaver && request.mode == LaunchMode::RunPreview
+            ? "/p"
+            : nullptr;
     if (needsX != nullptr) {
         std::fprintf(stderr,
                      "epiphase: %s draws in another program's X window, which Wayland does not "
@@ -111,9 +111,8 @@ int RunOnX11(const LinuxOptions& options) {
         return RunSaverInside(OwnWindow());
     case LinuxOptions::Action::InWindowId:
     case LinuxOptions::Action::OnRoot: {
-        const unsigned long id = options.action == LinuxOptions::Action::OnRoot
-                                     ? RootTarget(x11)
-                                     : options.windowId;
+        const unsigned long id =
+            options.action == LinuxOptions::Action::OnRoot ? RootTarget(x11) : options.windowId;
         const HWND foreign = x11.AdoptForeignWindow(id);
         if (foreign == nullptr) {
             std::fprintf(stderr, "epiphase: there is no X window 0x%lx\n", id);

@@ -5,8 +5,8 @@
 #include "host/saver_host.h"
 #include "model/clock.h"
 #include "platform/api.h"
+#include "platform/displays/headless/display.h"
 #include "platform/portable/controls.h"
-#include "platform/portable/headless_display.h"
 #include "platform/portable/raster.h"
 
 #include <cerrno>

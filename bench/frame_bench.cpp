@@ -6,6 +6,7 @@
 #include "host/saver_host.h"
 #include "model/clock.h"
 #include "platform/api.h"
+#include "platform/displays/headless/display.h"
 #include "platform/portable/controls.h"
 
 #include <benchmark/benchmark.h>
@@ -46,7 +47,11 @@ void WholeFrame(benchmark::State& state) {
     UseRealClock();
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(WholeFrame)->Args({640, 480})->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMicrosecond);
+BENCHMARK(WholeFrame)
+    ->Args({640, 480})
+    ->Args({1920, 1080})
+    ->Args({3840, 2160})
+    ->Unit(benchmark::kMicrosecond);
 
 // The overlay's two lines of text, the part of a frame that does not depend on its size.
 void OverlayText(benchmark::State& state) {
@@ -78,7 +83,11 @@ void Floor(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(Floor)->Args({640, 480})->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMicrosecond);
+BENCHMARK(Floor)
+    ->Args({640, 480})
+    ->Args({1920, 1080})
+    ->Args({3840, 2160})
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -7,8 +7,9 @@
 #include "host/saver_host.h"
 #include "model/clock.h"
 #include "platform/api.h"
+#include "platform/displays/headless/display.h"
+#include "platform/displays/x11/display.h"
 #include "platform/portable/controls.h"
-#include "platform/portable/x11_display.h"
 
 #include <benchmark/benchmark.h>
 
@@ -43,9 +44,9 @@ void Frames(benchmark::State& state, Presenting presenting) {
     Host().previewMode = true;
     UseSteppedClock(16);
     RegisterSaverClass();
-    const HWND window = CreateWindowExA(0, "WindowsScreenSaverClass", "Preview",
-                                        WS_POPUP | WS_VISIBLE, 0, 0, Width, Height, nullptr,
-                                        nullptr, nullptr, nullptr);
+    const HWND window =
+        CreateWindowExA(0, "WindowsScreenSaverClass", "Preview", WS_POPUP | WS_VISIBLE, 0, 0, Width,
+                        Height, nullptr, nullptr, nullptr, nullptr);
     int frame = 0;
     MSG msg;
     for (auto _ : state) {
@@ -64,9 +65,15 @@ void Frames(benchmark::State& state, Presenting presenting) {
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
-BENCHMARK_CAPTURE(Frames, Headless, Presenting::Headless)->Unit(benchmark::kMicrosecond)->UseRealTime();
-BENCHMARK_CAPTURE(Frames, MitShm, Presenting::SharedMemory)->Unit(benchmark::kMicrosecond)->UseRealTime();
-BENCHMARK_CAPTURE(Frames, XPutImage, Presenting::PlainPutImage)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK_CAPTURE(Frames, Headless, Presenting::Headless)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(Frames, MitShm, Presenting::SharedMemory)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(Frames, XPutImage, Presenting::PlainPutImage)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
 
 } // namespace
 

@@ -18,6 +18,7 @@ class AnimationTest : public ::testing::Test {
   protected:
     void SetUp() override {
         portable::ResetPlatform();
+        portable::UseHeadlessDisplay(1024, 768);
         Host() = HostState{};
         Host().previewMode = true; // input never closes it: these tests look at frames
         UseSteppedClock(16);

@@ -119,7 +119,7 @@ void ResetPlatform() {
     ResetWindowManager();
     ResetMessageQueue();
     ResetKernel();
-    UseHeadlessDisplay(1024, 768);
+    SetDisplay(nullptr);
 }
 
 } // namespace portable

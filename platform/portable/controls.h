@@ -18,10 +18,6 @@ namespace portable {
 
 // --- Display and input ---------------------------------------------------------------------
 
-class HeadlessDisplay;
-// Replaces the display with a headless one of the given size (the default is 1024 × 768).
-HeadlessDisplay& UseHeadlessDisplay(int width, int height);
-
 // The pointer moves to a screen point; the window under it gets WM_MOUSEMOVE.
 void MovePointer(POINT screen);
 // The pointer moved inside a window (client coordinates); that window or the child there
@@ -83,7 +79,8 @@ void AddModule(const std::string& path, const std::map<std::string, FARPROC>& en
 int ModuleLoadCount(const std::string& path); // LoadLibraryA minus FreeLibrary calls
 extern const char* const SystemDirectory;
 
-// Back to a fresh process: no windows, empty queue, default kernel, registry and modules.
+// Back to a fresh process: no windows, empty queue, default kernel, registry and modules, and
+// no display until one is chosen again.
 void ResetPlatform();
 
 } // namespace portable

@@ -1,8 +1,9 @@
 #pragma once
 
-// Where the stand-in's windows are shown and its input comes from: headless (memory only) or a
-// real X11 display. The window manager calls these; a backend turns its own events into window
-// messages through the input functions of controls.h.
+// Where the stand-in's windows are shown and its input comes from, implemented by the back ends
+// of platform/displays/: headless (memory only), X11 and Wayland. The window manager calls
+// these; a back end turns its own events into window messages through the input functions of
+// controls.h.
 
 #include "platform/portable/raster.h"
 #include "platform/portable/types.h"
@@ -42,6 +43,8 @@ class Display {
     virtual HWND FindOtherProgramWindow(const char*, const char*) { return nullptr; }
 };
 
+// The display the entry point chose (a back end of platform/displays/); none before it chose,
+// and using the stand-in then is a program fault.
 Display& CurrentDisplay();
 void SetDisplay(std::unique_ptr<Display> display);
 

@@ -1,4 +1,4 @@
-#include "platform/portable/headless_display.h"
+#include "platform/displays/headless/display.h"
 
 #include "platform/portable/controls.h"
 #include "platform/portable/window_manager.h"
@@ -21,22 +21,9 @@ void HeadlessDisplay::Present(HWND window, const Surface&, const RECT&) {
 }
 
 // Nothing ever arrives here by itself: a loop that would wait has nothing to wait for.
-bool HeadlessDisplay::PumpEvents(bool wait) { return !wait; }
-
-namespace {
-
-std::unique_ptr<Display>& Current() {
-    // Outlives every exit handler; the system closes a display connection with the process.
-    static std::unique_ptr<Display>& display =
-        *new std::unique_ptr<Display>(std::make_unique<HeadlessDisplay>(1024, 768));
-    return display;
+bool HeadlessDisplay::PumpEvents(bool wait) {
+    return !wait;
 }
-
-} // namespace
-
-Display& CurrentDisplay() { return *Current(); }
-
-void SetDisplay(std::unique_ptr<Display> display) { Current() = std::move(display); }
 
 HeadlessDisplay& UseHeadlessDisplay(int width, int height) {
     auto display = std::make_unique<HeadlessDisplay>(width, height);

@@ -1,5 +1,11 @@
 #pragma once
 
+// The entry point chooses a back end: neither the stand-in nor another back end builds on it.
+#if defined(EPIPHASE_STAND_IN) || defined(EPIPHASE_DISPLAY_LIVE) || \
+    defined(EPIPHASE_DISPLAY_X11) || defined(EPIPHASE_DISPLAY_WAYLAND)
+#error "the headless back end included by the stand-in or another back end"
+#endif
+
 // A display that exists only in memory: windows are surfaces, nothing is shown, and input comes
 // only from the controls. Renders and tests run on it.
 
@@ -38,5 +44,8 @@ class HeadlessDisplay final : public Display {
     std::function<void(HWND)> onPaintBegins;
     std::function<void(HWND)> onPresent;
 };
+
+// Makes a headless display of the given size the display, in place of any other.
+HeadlessDisplay& UseHeadlessDisplay(int width, int height);
 
 } // namespace portable

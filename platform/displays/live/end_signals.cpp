@@ -1,4 +1,4 @@
-#include "platform/portable/end_signals.h"
+#include "platform/displays/live/end_signals.h"
 
 #include "platform/portable/user.h"
 #include "platform/portable/window_manager.h"

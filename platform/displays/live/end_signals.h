@@ -1,5 +1,10 @@
 #pragma once
 
+// For the live back ends (and their tests), never for the stand-in or the headless display.
+#if defined(EPIPHASE_STAND_IN) || defined(EPIPHASE_DISPLAY_HEADLESS)
+#error "a part of the live displays included by the stand-in or the headless display"
+#endif
+
 // SIGTERM and SIGINT, the way a screen saver running in a window it was given is told to end.
 // They only mark the end and wake the loop through a pipe it polls; the loop then closes every
 // window and the program ends normally. Free of any display system.

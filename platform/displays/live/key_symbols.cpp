@@ -1,4 +1,4 @@
-#include "platform/portable/key_symbols.h"
+#include "platform/displays/live/key_symbols.h"
 
 #include <xkbcommon/xkbcommon-keysyms.h>
 

@@ -1,4 +1,4 @@
-#include "platform/portable/stand_in_windows.h"
+#include "platform/displays/live/stand_in_windows.h"
 
 #include "platform/portable/user.h"
 #include "platform/portable/window_manager.h"

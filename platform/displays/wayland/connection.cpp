@@ -1,6 +1,6 @@
-#include "platform/portable/wayland_connection.h"
+#include "platform/displays/wayland/connection.h"
 
-#include "platform/portable/end_signals.h"
+#include "platform/displays/live/end_signals.h"
 
 #include "wlr-layer-shell-unstable-v1.h"
 #include "xdg-decoration-unstable-v1.h"

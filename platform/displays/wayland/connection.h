@@ -1,5 +1,10 @@
 #pragma once
 
+// The Wayland back end's own: others reach it through its display.h alone.
+#ifndef EPIPHASE_DISPLAY_WAYLAND
+#error "a header of the Wayland back end outside it"
+#endif
+
 // The connection to the Wayland compositor and the globals it offers: the ones every client
 // needs (compositor, shared memory, xdg-shell), the optional ones (server-side decorations,
 // layer shell) and the outputs with their size and scale.

@@ -1,14 +1,14 @@
-#include "platform/portable/wayland_display.h"
+#include "platform/displays/wayland/display.h"
 
-#include "platform/portable/end_signals.h"
-#include "platform/portable/steady_pacing.h"
-#include "platform/portable/stand_in_windows.h"
+#include "platform/displays/live/end_signals.h"
+#include "platform/displays/live/steady_pacing.h"
+#include "platform/displays/live/stand_in_windows.h"
 #include "platform/portable/user.h"
-#include "platform/portable/wayland_connection.h"
-#include "platform/portable/wayland_input.h"
-#include "platform/portable/wayland_other_windows.h"
-#include "platform/portable/wayland_own_windows.h"
-#include "platform/portable/wayland_presenter.h"
+#include "platform/displays/wayland/connection.h"
+#include "platform/displays/wayland/input.h"
+#include "platform/displays/wayland/other_windows.h"
+#include "platform/displays/wayland/own_windows.h"
+#include "platform/displays/wayland/presenter.h"
 #include "platform/portable/window_manager.h"
 
 #include <map>

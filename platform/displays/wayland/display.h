@@ -1,8 +1,14 @@
 #pragma once
 
+// The entry point chooses a back end: neither the stand-in nor another back end builds on it.
+#if defined(EPIPHASE_STAND_IN) || defined(EPIPHASE_DISPLAY_HEADLESS) || \
+    defined(EPIPHASE_DISPLAY_LIVE) || defined(EPIPHASE_DISPLAY_X11)
+#error "the Wayland back end included by the stand-in or another back end"
+#endif
+
 // The stand-in's windows on a Wayland compositor: top-level windows become surfaces
-// (wayland_own_windows.h), finished areas are presented from memory the compositor reads
-// (wayland_presenter.h), seat input becomes window messages (wayland_input.h), and paints are
+// (own_windows.h), finished areas are presented from memory the compositor reads
+// (presenter.h), seat input becomes window messages (input.h), and paints are
 // paced by the compositor's frame callbacks and by an interval (platform/frame_pacing.h).
 
 #include "platform/portable/display.h"

@@ -1,7 +1,7 @@
-#include "platform/portable/wayland_input.h"
+#include "platform/displays/wayland/input.h"
 
 #include "platform/portable/controls.h"
-#include "platform/portable/key_symbols.h"
+#include "platform/displays/live/key_symbols.h"
 #include "platform/portable/message_queue.h"
 #include "platform/portable/user.h"
 #include "platform/portable/window_manager.h"

@@ -1,12 +1,17 @@
 #pragma once
 
+// The Wayland back end's own: others reach it through its display.h alone.
+#ifndef EPIPHASE_DISPLAY_WAYLAND
+#error "a header of the Wayland back end outside it"
+#endif
+
 // The seat's pointer and keyboard turned into window messages, keys through the compositor's
 // key map (xkbcommon). A client learns where the pointer is only once it enters one of its
 // surfaces: the place where it is first seen counts as where it stood all along, so that
 // travel is measured from there.
 
+#include "platform/displays/wayland/connection.h"
 #include "platform/portable/types.h"
-#include "platform/portable/wayland_connection.h"
 
 #include <functional>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "platform/portable/wayland_other_windows.h"
+#include "platform/displays/wayland/other_windows.h"
 
 #include <cstdlib>
 #include <fcntl.h>

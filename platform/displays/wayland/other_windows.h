@@ -1,5 +1,10 @@
 #pragma once
 
+// The Wayland back end's own: others reach it through its display.h alone.
+#ifndef EPIPHASE_DISPLAY_WAYLAND
+#error "a header of the Wayland back end outside it"
+#endif
+
 // Windows of other programs on the same compositor. Wayland shows a client nothing of other
 // clients' windows, so a program of ours that shows a top-level window holds a lock named
 // after the compositor and the window's class, in the runtime folder, for as long as it shows

@@ -1,4 +1,4 @@
-#include "platform/portable/wayland_own_windows.h"
+#include "platform/displays/wayland/own_windows.h"
 
 #include "platform/portable/user.h"
 #include "platform/portable/window_manager.h"

@@ -1,13 +1,18 @@
 #pragma once
 
+// The Wayland back end's own: others reach it through its display.h alone.
+#ifndef EPIPHASE_DISPLAY_WAYLAND
+#error "a header of the Wayland back end outside it"
+#endif
+
 // Our top-level windows as Wayland surfaces: a window of its own is an xdg-shell top-level
 // (server-side decorations where offered); a full-screen window above everything is a
 // layer-shell overlay on every output with the keyboard to itself where the compositor offers
 // that, else a full-screen top-level. Sizes the compositor configures, and output scales,
 // become the window's size in pixels.
 
+#include "platform/displays/wayland/connection.h"
 #include "platform/portable/types.h"
-#include "platform/portable/wayland_connection.h"
 
 #include <memory>
 #include <vector>
@@ -45,7 +50,7 @@ struct WaylandPart {
 
 struct WaylandWindow {
     std::vector<std::unique_ptr<WaylandPart>> parts;
-    int lock = -1; // held while it is shown (wayland_other_windows.h)
+    int lock = -1; // held while it is shown (other_windows.h)
     ~WaylandWindow();
 };
 

@@ -1,4 +1,4 @@
-#include "platform/portable/wayland_presenter.h"
+#include "platform/displays/wayland/presenter.h"
 
 #include <climits>
 #include <cstring>

@@ -1,5 +1,10 @@
 #pragma once
 
+// The Wayland back end's own: others reach it through its display.h alone.
+#ifndef EPIPHASE_DISPLAY_WAYLAND
+#error "a header of the Wayland back end outside it"
+#endif
+
 // Finished pixels shown on Wayland surfaces. Surfaces of a window's size live in memory shared
 // with the compositor (memfd, wl_shm): a frame is shown without a copy, and parts of one
 // surface (one per output) are buffers over the same memory. Once committed, a buffer may be
@@ -7,8 +12,8 @@
 // writing waits for the release, and memory held too long is exchanged for a copy in fresh
 // memory at the same address, leaving the old pages to the compositor.
 
+#include "platform/displays/wayland/connection.h"
 #include "platform/portable/raster.h"
-#include "platform/portable/wayland_connection.h"
 
 #include <chrono>
 #include <functional>

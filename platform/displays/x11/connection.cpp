@@ -1,4 +1,4 @@
-#include "platform/portable/x11_connection.h"
+#include "platform/displays/x11/connection.h"
 
 #include <X11/Xproto.h>
 #include <X11/extensions/shmproto.h>

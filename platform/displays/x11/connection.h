@@ -1,5 +1,10 @@
 #pragma once
 
+// The X11 back end's own: others reach it through its display.h alone.
+#ifndef EPIPHASE_DISPLAY_X11
+#error "a header of the X11 back end outside it"
+#endif
+
 // The connection to the X server and what its errors tell: a window of another program that
 // went away, a picture the server refused. Xlib's default handlers would exit at once.
 

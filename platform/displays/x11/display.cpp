@@ -1,14 +1,14 @@
-#include "platform/portable/x11_display.h"
+#include "platform/displays/x11/display.h"
 
-#include "platform/portable/end_signals.h"
-#include "platform/portable/steady_pacing.h"
+#include "platform/displays/live/end_signals.h"
+#include "platform/displays/live/steady_pacing.h"
 #include "platform/portable/user.h"
 #include "platform/portable/window_manager.h"
-#include "platform/portable/x11_connection.h"
-#include "platform/portable/x11_input.h"
-#include "platform/portable/x11_other_windows.h"
-#include "platform/portable/x11_own_windows.h"
-#include "platform/portable/x11_presenter.h"
+#include "platform/displays/x11/connection.h"
+#include "platform/displays/x11/input.h"
+#include "platform/displays/x11/other_windows.h"
+#include "platform/displays/x11/own_windows.h"
+#include "platform/displays/x11/presenter.h"
 
 #include <cstdio>
 #include <map>

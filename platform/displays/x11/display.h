@@ -1,8 +1,14 @@
 #pragma once
 
+// The entry point chooses a back end: neither the stand-in nor another back end builds on it.
+#if defined(EPIPHASE_STAND_IN) || defined(EPIPHASE_DISPLAY_HEADLESS) || \
+    defined(EPIPHASE_DISPLAY_LIVE) || defined(EPIPHASE_DISPLAY_WAYLAND)
+#error "the X11 back end included by the stand-in or another back end"
+#endif
+
 // The stand-in's windows on a real X11 display: top-level windows become X windows (or stand
-// for windows of other programs), finished areas are presented (x11_presenter.h), X input
-// becomes window messages (x11_input.h), and paints are paced (platform/frame_pacing.h).
+// for windows of other programs), finished areas are presented (presenter.h), X input
+// becomes window messages (input.h), and paints are paced (platform/frame_pacing.h).
 
 #include "platform/portable/display.h"
 

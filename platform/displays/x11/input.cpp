@@ -1,7 +1,7 @@
-#include "platform/portable/x11_input.h"
+#include "platform/displays/x11/input.h"
 
 #include "platform/portable/controls.h"
-#include "platform/portable/key_symbols.h"
+#include "platform/displays/live/key_symbols.h"
 #include "platform/portable/message_queue.h"
 #include "platform/portable/user.h"
 

@@ -1,10 +1,15 @@
 #pragma once
 
+// The X11 back end's own: others reach it through its display.h alone.
+#ifndef EPIPHASE_DISPLAY_X11
+#error "a header of the X11 back end outside it"
+#endif
+
 // X input and the window manager's close request, turned into the messages Windows would
 // queue for the stand-in window `window`.
 
+#include "platform/displays/x11/connection.h"
 #include "platform/portable/types.h"
-#include "platform/portable/x11_connection.h"
 
 namespace portable {
 

@@ -1,4 +1,4 @@
-#include "platform/portable/x11_other_windows.h"
+#include "platform/displays/x11/other_windows.h"
 
 #include "platform/portable/user.h"
 

@@ -1,11 +1,16 @@
 #pragma once
 
+// The X11 back end's own: others reach it through its display.h alone.
+#ifndef EPIPHASE_DISPLAY_X11
+#error "a header of the X11 back end outside it"
+#endif
+
 // Windows of other programs: those the saver is given to draw in (-window-id, -root, /p), each
 // stood for by a hidden top-level window of ours, and another program's saver window, found by
 // its class and title.
 
-#include "platform/portable/stand_in_windows.h"
-#include "platform/portable/x11_connection.h"
+#include "platform/displays/live/stand_in_windows.h"
+#include "platform/displays/x11/connection.h"
 
 #include <functional>
 #include <map>

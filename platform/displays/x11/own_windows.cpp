@@ -1,4 +1,4 @@
-#include "platform/portable/x11_own_windows.h"
+#include "platform/displays/x11/own_windows.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>

@@ -1,4 +1,4 @@
-#include "platform/portable/x11_pixel_format.h"
+#include "platform/displays/x11/pixel_format.h"
 
 #include <X11/Xutil.h>
 

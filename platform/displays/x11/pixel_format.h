@@ -1,9 +1,14 @@
 #pragma once
 
+// The X11 back end's own: others reach it through its display.h alone.
+#ifndef EPIPHASE_DISPLAY_X11
+#error "a header of the X11 back end outside it"
+#endif
+
 // How a window's visual stores a pixel, and surface pixels (0x00RRGGBB) converted to it: any
 // visual that stores colours directly (TrueColor, DirectColor) at any depth, alpha bits opaque.
 
-#include "platform/portable/x11_connection.h"
+#include "platform/displays/x11/connection.h"
 
 #include <array>
 #include <cstdint>

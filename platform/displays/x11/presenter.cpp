@@ -1,7 +1,7 @@
-#include "platform/portable/x11_presenter.h"
+#include "platform/displays/x11/presenter.h"
 
-#include "platform/portable/end_signals.h"
-#include "platform/portable/x11_pixel_format.h"
+#include "platform/displays/live/end_signals.h"
+#include "platform/displays/x11/pixel_format.h"
 
 #include <X11/Xlib-xcb.h>
 #include <X11/Xutil.h>

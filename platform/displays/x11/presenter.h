@@ -1,13 +1,18 @@
 #pragma once
 
+// The X11 back end's own: others reach it through its display.h alone.
+#ifndef EPIPHASE_DISPLAY_X11
+#error "a header of the X11 back end outside it"
+#endif
+
 // Finished pixels shown in X windows. Where the server runs on this machine and takes memory
 // handed over as a file descriptor (MIT-SHM 1.2), surfaces of a window's size live in memory
 // it reads directly, so a frame is presented without a copy, and the memory is gone with the
 // process whenever it ends. Elsewhere, and in windows whose pixel format is not the surfaces',
 // the pixels are copied into an image of the window's own format and sent with a plain put.
 
+#include "platform/displays/x11/connection.h"
 #include "platform/portable/raster.h"
-#include "platform/portable/x11_connection.h"
 
 #include <map>
 #include <memory>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/api.h"
+#include "platform/displays/headless/display.h"
 #include "platform/portable/controls.h"
 #include "platform/portable/gdi_objects.h"
 
@@ -25,7 +26,10 @@ inline Pixels Lit(const portable::Surface& surface) {
 // Every test starts from a fresh stand-in and must leave no drawing object behind.
 class PortableTest : public ::testing::Test {
   protected:
-    void SetUp() override { portable::ResetPlatform(); }
+    void SetUp() override {
+        portable::ResetPlatform();
+        portable::UseHeadlessDisplay(1024, 768);
+    }
     void TearDown() override { EXPECT_EQ(portable::LiveGdiObjectCount(), 0u) << "a leak"; }
 };
 

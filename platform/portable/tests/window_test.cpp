@@ -1,4 +1,4 @@
-#include "platform/portable/headless_display.h"
+#include "platform/displays/headless/display.h"
 #include "platform/portable/tests/test_canvas.h"
 
 #include <png.h>

@@ -1,4 +1,4 @@
-#include "platform/portable/steady_pacing.h"
+#include "platform/displays/live/steady_pacing.h"
 
 #include <gtest/gtest.h>
 
