@@ -94,6 +94,17 @@ int RunOnWayland(const LinuxOptions& options) {
     return HostMain(GetModuleHandleA(nullptr), options.windowsTail.c_str());
 }
 
+// Draws inside X window `id` until it goes or a signal comes; a window that does not exist is
+// named on one line.
+int RunInsideXWindow(portable::X11Display& x11, unsigned long id) {
+    const HWND foreign = x11.AdoptForeignWindow(id);
+    if (foreign == nullptr) {
+        std::fprintf(stderr, "epiphase: there is no X window 0x%lx\n", id);
+        return NoDisplay;
+    }
+    return RunSaverInside(foreign);
+}
+
 int RunOnX11(const LinuxOptions& options) {
     std::string error;
     auto display = portable::X11Display::Open(true, error);
@@ -110,21 +121,15 @@ int RunOnX11(const LinuxOptions& options) {
     case LinuxOptions::Action::InWindow:
         return RunSaverInside(OwnWindow());
     case LinuxOptions::Action::InWindowId:
-    case LinuxOptions::Action::OnRoot: {
-        const unsigned long id =
-            options.action == LinuxOptions::Action::OnRoot ? RootTarget(x11) : options.windowId;
-        const HWND foreign = x11.AdoptForeignWindow(id);
-        if (foreign == nullptr) {
-            std::fprintf(stderr, "epiphase: there is no X window 0x%lx\n", id);
-            return NoDisplay;
-        }
-        return RunSaverInside(foreign);
-    }
+    case LinuxOptions::Action::OnRoot:
+        return RunInsideXWindow(x11, options.action == LinuxOptions::Action::OnRoot
+                                         ? RootTarget(x11)
+                                         : options.windowId);
     default: {
         // Windows switches: /p names an X window to draw in.
         const LaunchRequest request = ParseLaunchCommand(options.windowsTail.c_str(), false);
         if (request.mode == LaunchMode::RunPreview) {
-            return RunSaverInside(x11.AdoptForeignWindow(request.windowNumber));
+            return RunInsideXWindow(x11, request.windowNumber);
         }
         return HostMain(GetModuleHandleA(nullptr), options.windowsTail.c_str());
     }

@@ -22,6 +22,7 @@
 namespace {
 
 std::string serverNumber; // of the server this test starts
+pid_t serverPid = -1;
 
 // Counts the MIT-SHM requests that any client sends from now on.
 class SharedMemoryRequests {
@@ -87,10 +88,10 @@ class Presenting : public X11Test {
         XSetWindowAttributes attributes{};
         attributes.colormap =
             XCreateColormap(display, DefaultRootWindow(display), info.visual, AllocNone);
-        const Window window = XCreateWindow(
-            display, DefaultRootWindow(display), 0, 0, static_cast<unsigned>(width),
-            static_cast<unsigned>(height), 0, 32, InputOutput, info.visual,
-            CWColormap | CWBorderPixel | CWBackPixel, &attributes);
+        const Window window =
+            XCreateWindow(display, DefaultRootWindow(display), 0, 0, static_cast<unsigned>(width),
+                          static_cast<unsigned>(height), 0, 32, InputOutput, info.visual,
+                          CWColormap | CWBorderPixel | CWBackPixel, &attributes);
         XMapRaised(display, window);
         XSync(display, False);
         return window;
@@ -154,7 +155,9 @@ class Presenting : public X11Test {
     }
 };
 
-std::uint32_t Colour(std::uint32_t pixel) { return pixel & 0xFFFFFFu; }
+std::uint32_t Colour(std::uint32_t pixel) {
+    return pixel & 0xFFFFFFu;
+}
 
 TEST_F(Presenting, EveryWindowGetsThePictureSharedMemoryOnlyWhereTheMemoryIsShared) {
     // One recording for both runs. The server records no new client once a recorded one has
@@ -200,8 +203,7 @@ TEST_F(Presenting, FramesKeepTheirPaceAfterSharedMemoryRunsOut) {
     }
     // No descriptor left for new memory: a surface of another size gets plain memory, and the
     // memory of the first size, shared already, is taken again when the window is back to it.
-    ASSERT_EQ(std::system(("prlimit --nofile=4 --pid " + std::to_string(saver.Pid())).c_str()),
-              0);
+    ASSERT_EQ(std::system(("prlimit --nofile=4 --pid " + std::to_string(saver.Pid())).c_str()), 0);
     XResizeWindow(display, window, 180, 140);
     XResizeWindow(display, window, 200, 150);
     XSync(display, False);
@@ -211,6 +213,32 @@ TEST_F(Presenting, FramesKeepTheirPaceAfterSharedMemoryRunsOut) {
 }
 
 // The process's own pixel memory goes with it, whenever it is killed.
+// With the X server stopped, a signal still ends it at once: nothing in its loop waits for an
+// answer of the server. Stopped longer than a put is waited for (2 s), so that the loop goes
+// on; over TCP, in a small window, its frames go into the connection's buffer meanwhile.
+TEST_F(Presenting, ASignalEndsItWhileTheServerIsStopped) {
+    const Window window = MakeWindow(16, 16);
+    Saver saver({"-window-id", std::to_string(window)}, "DISPLAY=localhost:" + serverNumber);
+    ASSERT_TRUE(FramesArrive(window));
+    struct Stopped {
+        Stopped() { kill(serverPid, SIGSTOP); }
+        ~Stopped() { kill(serverPid, SIGCONT); }
+    };
+    int code = 0;
+    std::chrono::steady_clock::duration took{};
+    {
+        const Stopped stopped;
+        std::this_thread::sleep_for(2300ms);
+        saver.Signal(SIGTERM);
+        const auto sent = std::chrono::steady_clock::now();
+        code = saver.ExitCode(2000ms);
+        took = std::chrono::steady_clock::now() - sent;
+    }
+    EXPECT_EQ(code, 0);
+    std::printf("ended %lld ms after SIGTERM, the server stopped\n",
+                static_cast<long long>(took / 1ms));
+}
+
 TEST_F(Presenting, KilledAtAnyMomentItLeavesNoSharedMemorySegment) {
     const Window window = MakeWindow(300, 200);
     std::set<std::string> pids;
@@ -266,7 +294,7 @@ int main(int argc, char** argv) {
     if (pipe(numberPipe) != 0) {
         return 1;
     }
-    const pid_t server = fork();
+    const pid_t server = serverPid = fork();
     if (server == 0) {
         close(numberPipe[0]);
         dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,6 +34,37 @@ TEST_F(X11Test, InsideAGivenWindowItDrawsIgnoresInputFollowsItsSizeAndEndsWhenIt
 
 // xscreensaver-settings previews with the configured command (`epiphase --root`) plus
 // " --window-id 0x%X": the window it names is the one drawn in, in either order.
+// Its own window destroyed by another client ends it as a window it was given does.
+TEST_F(X11Test, ItsOwnWindowDestroyedByAnotherClientEndsItWithZero) {
+    for (const char* mode : {"-window", "/s"}) {
+        Saver saver({mode});
+        const Window own = std::string(mode) == "/s" ? FullScreenWindow() : OwnWindow();
+        ASSERT_TRUE(FramesArrive(own)) << mode;
+        XDestroyWindow(display, own);
+        XSync(display, False);
+        EXPECT_EQ(saver.ExitCode(), 0) << mode;
+    }
+}
+
+// A window to draw in that does not exist: named on one line, exit code 2, whichever way given.
+TEST_F(X11Test, AWindowThatDoesNotExistIsNamedOnOneLine) {
+    const std::string errors = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
+                               "/epiphase-x11-errors-" + std::to_string(getpid());
+    for (const auto& arguments : {std::vector<std::string>{"-window-id", "0x1fffffe"},
+                                  std::vector<std::string>{"/p", "33554430"}}) {
+        Saver saver(arguments, "", errors);
+        EXPECT_EQ(saver.ExitCode(), 2) << arguments[0];
+        std::ifstream written(errors);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(written, line);) {
+            lines.push_back(line);
+        }
+        EXPECT_EQ(lines, std::vector<std::string>{"epiphase: there is no X window 0x1fffffe"})
+            << arguments[0];
+    }
+    std::remove(errors.c_str());
+}
+
 TEST_F(X11Test, ThePreviewCommandOfTheSettingsProgramDrawsInTheWindowItNames) {
     const Window window = MakeWindow(160, 120);
     char id[32];

@@ -2,18 +2,18 @@
 
 #include "platform/displays/live/end_signals.h"
 #include "platform/displays/live/steady_pacing.h"
-#include "platform/portable/user.h"
-#include "platform/portable/window_manager.h"
 #include "platform/displays/x11/connection.h"
 #include "platform/displays/x11/input.h"
 #include "platform/displays/x11/other_windows.h"
 #include "platform/displays/x11/own_windows.h"
 #include "platform/displays/x11/presenter.h"
+#include "platform/portable/user.h"
+#include "platform/portable/window_manager.h"
 
 #include <cstdio>
 #include <map>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 
 namespace portable {
 
@@ -34,9 +34,10 @@ struct X11Display::State {
     std::map<HWND, Mirror> mirrors;
     OtherProgramWindows others;
     bool cursorHidden = false;
-    // While the pointer is grabbed every move is reported, so its place is known without
-    // asking the server.
-    bool pointerGrabbed = false;
+    // The pointer's place as the server last reported it: asked when the display opens and when
+    // the pointer is grabbed, and followed by the moves reported over our windows (every move
+    // while grabbed). Never asked per message: a server that stops answering must not hold up
+    // the loop, which must still end on a signal.
     POINT pointer{0, 0};
 
     ::Display* X() const { return connection->x; }
@@ -48,6 +49,7 @@ struct X11Display::State {
         }
         return nullptr;
     }
+    POINT QueryPointer() const;
     void Handle(const XEvent& event);
     void TrackPointer(const XEvent& event);
     void CheckFaults();
@@ -63,7 +65,8 @@ void X11Display::State::CheckFaults() {
     }
     const ::Window gone = std::exchange(faults.goneWindow, 0);
     const HWND handle = WindowOf(gone);
-    if (handle != nullptr && mirrors[handle].foreign) {
+    // Its own window too: destroyed by another client, the program ends as for one it was given.
+    if (handle != nullptr) {
         std::fprintf(stderr, "epiphase: the window it was drawing in went away\n");
         presenter->Forget(gone);
         mirrors[handle].window = 0;
@@ -106,10 +109,8 @@ void X11Display::State::Handle(const XEvent& event) {
         }
         break;
     case DestroyNotify:
-        if (mirrors[handle].foreign) {
-            ReportedX11Faults().goneWindow = event.xdestroywindow.window;
-            CheckFaults();
-        }
+        ReportedX11Faults().goneWindow = event.xdestroywindow.window;
+        CheckFaults();
         break;
     default:
         break;
@@ -139,6 +140,7 @@ std::unique_ptr<X11Display> X11Display::Open(bool useSharedMemory, std::string& 
         return nullptr;
     }
     state->presenter = std::make_unique<X11Presenter>(*state->connection, useSharedMemory);
+    state->pointer = state->QueryPointer();
     return std::unique_ptr<X11Display>(new X11Display(std::move(state)));
 }
 
@@ -148,18 +150,20 @@ RECT X11Display::PrimaryScreen() const {
 }
 
 // The root window spans every monitor.
-RECT X11Display::VirtualScreen() const { return PrimaryScreen(); }
+RECT X11Display::VirtualScreen() const {
+    return PrimaryScreen();
+}
 
-POINT X11Display::CursorPosition() const {
-    if (state->pointerGrabbed) {
-        return state->pointer;
-    }
+POINT X11Display::State::QueryPointer() const {
     ::Window rootReturn = 0, child = 0;
     int rootX = 0, rootY = 0, x = 0, y = 0;
     unsigned int mask = 0;
-    XQueryPointer(state->X(), state->connection->root, &rootReturn, &child, &rootX, &rootY, &x,
-                  &y, &mask);
+    XQueryPointer(X(), connection->root, &rootReturn, &child, &rootX, &rootY, &x, &y, &mask);
     return {rootX, rootY};
+}
+
+POINT X11Display::CursorPosition() const {
+    return state->pointer;
 }
 
 void X11Display::MoveCursor(POINT screen) {
@@ -189,12 +193,11 @@ void X11Display::WindowShown(HWND handle, const RECT& rect) {
     if (state->mirrors.contains(handle)) {
         return;
     }
-    const OwnX11Window own = ShowOwnX11Window(*state->connection, *FindWindowObject(handle),
-                                              rect, state->cursorHidden);
+    const OwnX11Window own =
+        ShowOwnX11Window(*state->connection, *FindWindowObject(handle), rect, state->cursorHidden);
     state->mirrors[handle] = {own.window, false};
     if (own.pointerGrabbed) {
-        state->pointer = CursorPosition(); // asked once; every move after it is reported
-        state->pointerGrabbed = true;
+        state->pointer = state->QueryPointer(); // every move after it is reported
     }
 }
 
@@ -223,7 +226,6 @@ void X11Display::WindowGone(HWND handle) {
     if (!mirror.foreign) {
         XUngrabKeyboard(state->X(), CurrentTime);
         XUngrabPointer(state->X(), CurrentTime);
-        state->pointerGrabbed = false;
         XDestroyWindow(state->X(), mirror.window);
     } else {
         XSelectInput(state->X(), mirror.window, NoEventMask);
@@ -260,9 +262,13 @@ bool X11Display::PumpEvents(bool wait) {
     return true;
 }
 
-void X11Display::PaintBegins(HWND) { state->pacing.PaintBegins(); }
+void X11Display::PaintBegins(HWND) {
+    state->pacing.PaintBegins();
+}
 
-bool X11Display::PaintDue() { return state->pacing.PaintDue(); }
+bool X11Display::PaintDue() {
+    return state->pacing.PaintDue();
+}
 
 void X11Display::PaceFrames(std::chrono::microseconds interval) {
     state->pacing.SetInterval(interval);
@@ -291,14 +297,21 @@ HWND X11Display::AdoptForeignWindow(unsigned long xWindow) {
 }
 
 HWND X11Display::FindOtherProgramWindow(const char* className, const char* title) {
-    return state->others.Find(*state->connection, className, title,
-                              [this](::Window window) { return state->WindowOf(window) != nullptr; });
+    return state->others.Find(*state->connection, className, title, [this](::Window window) {
+        return state->WindowOf(window) != nullptr;
+    });
 }
 
-unsigned long X11Display::Root() const { return state->connection->root; }
+unsigned long X11Display::Root() const {
+    return state->connection->root;
+}
 
-bool X11Display::UsesSharedMemory() const { return state->presenter->UsesSharedMemory(); }
+bool X11Display::UsesSharedMemory() const {
+    return state->presenter->UsesSharedMemory();
+}
 
-void X11Display::CloseOnSignals() { WatchEndSignals(); }
+void X11Display::CloseOnSignals() {
+    WatchEndSignals();
+}
 
 } // namespace portable

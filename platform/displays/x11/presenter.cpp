@@ -7,6 +7,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 #include <xcb/shm.h>
+#include <xcb/xcbext.h>
 
 #include <bit>
 #include <cstdlib>
@@ -57,7 +58,8 @@ struct X11Presenter::Target {
     X11PixelFormat format;
     GC gc = nullptr; // of the window's depth, which need not be the screen's
     XImage* image = nullptr;
-    bool putPending = false; // a plain put not yet known to be taken
+    bool putPending = false;              // a plain put not yet known to be taken
+    xcb_get_input_focus_cookie_t taken{}; // asked after the put: its answer comes once it is taken
 
     void FreeImage() {
         if (image != nullptr) {
@@ -122,10 +124,10 @@ std::shared_ptr<PixelMemory> X11Presenter::NewPixels(int width, int height) {
     }
     ::Display* x = connection.x;
     XShmSegmentInfo segment{};
-    XImage* image = XShmCreateImage(x, DefaultVisual(x, connection.screen),
-                                    static_cast<unsigned>(DefaultDepth(x, connection.screen)),
-                                    ZPixmap, nullptr, &segment, static_cast<unsigned>(width),
-                                    static_cast<unsigned>(height));
+    XImage* image =
+        XShmCreateImage(x, DefaultVisual(x, connection.screen),
+                        static_cast<unsigned>(DefaultDepth(x, connection.screen)), ZPixmap, nullptr,
+                        &segment, static_cast<unsigned>(width), static_cast<unsigned>(height));
     if (image == nullptr) {
         shm = false;
         return nullptr;
@@ -220,11 +222,30 @@ void X11Presenter::WaitForPut(const SharedPixels& pixels) {
 
 void X11Presenter::WaitForPlainPut(Target& target) {
     // A fast client never queues frames without bound: the server has taken the previous
-    // plain put before the next is sent.
-    if (target.putPending) {
-        XSync(connection.x, False);
-        target.putPending = false;
+    // plain put before the next is sent. Waited for as a put in shared memory is: a server that
+    // stops answering, or an end signal, does not keep the saver here.
+    if (!target.putPending) {
+        return;
     }
+    xcb_connection_t* c = XGetXCBConnection(connection.x);
+    constexpr int GiveUpMilliseconds = 2000;
+    bool answered = false;
+    for (int waited = 0; waited < GiveUpMilliseconds && !EndSignalled(); waited += 5) {
+        void* reply = nullptr;
+        xcb_generic_error_t* error = nullptr;
+        if (xcb_poll_for_reply(c, target.taken.sequence, &reply, &error) != 0) {
+            std::free(reply);
+            std::free(error);
+            answered = true;
+            break;
+        }
+        pollfd source{xcb_get_file_descriptor(c), POLLIN, 0};
+        poll(&source, 1, 5);
+    }
+    if (!answered) {
+        xcb_discard_reply(c, target.taken.sequence);
+    }
+    target.putPending = false;
 }
 
 void X11Presenter::Put(::Window window, const Surface& surface, const RECT& area) {
@@ -254,13 +275,13 @@ void X11Presenter::PutCopy(::Window window, Target& target, const Surface& surfa
                              static_cast<unsigned>(surface.width),
                              static_cast<unsigned>(surface.height), 32, 0);
         if (image == nullptr) {
-            EndOnDisplayFault("cannot make an image for a " + std::to_string(surface.width) +
-                              "x" + std::to_string(surface.height) + " window");
+            EndOnDisplayFault("cannot make an image for a " + std::to_string(surface.width) + "x" +
+                              std::to_string(surface.height) + " window");
         }
         image->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
-        image->data = static_cast<char*>(
-            std::malloc(static_cast<std::size_t>(image->bytes_per_line) *
-                        static_cast<std::size_t>(surface.height)));
+        image->data =
+            static_cast<char*>(std::malloc(static_cast<std::size_t>(image->bytes_per_line) *
+                                           static_cast<std::size_t>(surface.height)));
         if (image->data == nullptr) {
             target.FreeImage();
             EndOnDisplayFault("cannot allocate the pixels of a " + std::to_string(surface.width) +
@@ -278,9 +299,9 @@ void X11Presenter::PutCopy(::Window window, Target& target, const Surface& surfa
             target.format.ConvertRow(row, width, *image, area.left, y);
         }
     }
-    XPutImage(connection.x, window, target.gc, image, area.left,
-              area.top, area.left, area.top, static_cast<unsigned>(width),
-              static_cast<unsigned>(area.bottom - area.top));
+    XPutImage(connection.x, window, target.gc, image, area.left, area.top, area.left, area.top,
+              static_cast<unsigned>(width), static_cast<unsigned>(area.bottom - area.top));
+    target.taken = xcb_get_input_focus(XGetXCBConnection(connection.x));
     target.putPending = true;
 }
 
