@@ -4,7 +4,7 @@
 # caught or missed, then the rate. Long (10 to 40 seconds a fault on two cores): not part of the
 # test command.
 #
-# Usage: scripts/mutation.sh [FAULT_LIST]          (default: scripts/mutations.txt)
+# Usage: scripts/mutation.sh [FAULT_LIST]     (default: every list in scripts/mutations/)
 #
 # A list holds blocks like this one, separated by blank lines; lines starting with # are notes:
 #   @ model/phasor.cpp: why a user would call this a bug
@@ -12,8 +12,14 @@
 #   + the text that replaces it (may be empty)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-list=$(realpath "${1:-scripts/mutations.txt}")
 work=$PWD/build-mutation
+mkdir -p "$work"
+if [[ $# -ge 1 ]]; then
+    list=$(realpath "$1")
+else
+    list=$work/mutations.txt
+    for each in scripts/mutations/*.txt; do cat "$each"; echo; done >"$list"
+fi
 tree=$work/tree
 build=$work/build
 
