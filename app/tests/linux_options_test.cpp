@@ -90,6 +90,7 @@ TEST(LinuxOptions, BadOptionsAndValuesAreNamed) {
         {{"--render", "a.png", "--frames", "0"}, "--frames"},
         {{"--render", "a.png", "--frames", "3x"}, "--frames"},
         {{"--render", "a.png", "--clock-step", "-5"}, "--clock-step"},
+        {{"--render", "a.png", "--clock-step", "0"}, "--clock-step"}, // 0 would be the real clock
         {{"--frames", "3"}, "--frames"},
         {{"--render", "a.png", "/s"}, "/s"},
         {{"-delay"}, "-delay"},

@@ -5,6 +5,8 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
 
 #include <chrono>
 #include <csignal>
@@ -140,6 +142,74 @@ TEST_F(X11Test, FullScreenEndsOnTravelBeyondFourPixelsAndOnAKeyWhileWaitingForIt
         std::printf("-delay %s: ended %lld ms after %s began\n", delay,
                     static_cast<long long>((std::chrono::steady_clock::now() - start) / 1ms), last);
     }
+}
+
+// Every button ends /s, the first press already.
+TEST_F(X11Test, FullScreenEndsOnAPressOfAnyButton) {
+    for (const char* button : {"1", "2", "3"}) {
+        Saver saver({"/s"});
+        ASSERT_TRUE(FramesArrive(FullScreenWindow())) << button;
+        Xdotool(std::string("click ") + button);
+        EXPECT_EQ(saver.ExitCode(), 0) << "button " << button;
+    }
+}
+
+// Whether the pointer shows over it, as X draws it: no pixel of the cursor over /s, the usual
+// one over the window of its own.
+TEST_F(X11Test, ThePointerIsHiddenOverFullScreenAndShownOverItsWindow) {
+    for (const auto& [mode, shown] : {std::pair{"/s", false}, {"-window", true}}) {
+        Saver saver({mode});
+        const Window window = shown ? OwnWindow() : FullScreenWindow();
+        ASSERT_TRUE(FramesArrive(window)) << mode;
+        if (shown) { // /s covers the screen: the pointer is over it already
+            Xdotool("mousemove --sync --window " + std::to_string(window) + " 40 40");
+        }
+        XFixesCursorImage* cursor = XFixesGetCursorImage(display);
+        ASSERT_NE(cursor, nullptr);
+        bool drawn = false;
+        for (int i = 0; i < cursor->width * cursor->height; ++i) {
+            drawn = drawn || (cursor->pixels[i] >> 24) != 0; // any pixel not transparent
+        }
+        XFree(cursor);
+        EXPECT_EQ(drawn, shown) << mode;
+    }
+}
+
+// The window manager's close request (WM_DELETE_WINDOW) ends -window with 0.
+TEST_F(X11Test, TheWindowManagersCloseRequestEndsItsWindow) {
+    Saver saver({"-window"});
+    const Window own = OwnWindow();
+    ASSERT_TRUE(FramesArrive(own));
+    XEvent close{};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = own;
+    close.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    close.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, own, False, NoEventMask, &close);
+    XSync(display, False);
+    EXPECT_EQ(saver.ExitCode(), 0);
+}
+
+// A window it is given may store colours directly through a colour map of its own.
+TEST_F(X11Test, ADirectColorWindowItIsGivenIsDrawn) {
+    XVisualInfo direct{};
+    ASSERT_TRUE(XMatchVisualInfo(display, DefaultScreen(display), 24, DirectColor, &direct));
+    XSetWindowAttributes attributes{};
+    attributes.colormap =
+        XCreateColormap(display, DefaultRootWindow(display), direct.visual, AllocNone);
+    const Window window =
+        XCreateWindow(display, DefaultRootWindow(display), 0, 0, 160, 120, 0, 24, InputOutput,
+                      direct.visual, CWColormap | CWBorderPixel, &attributes);
+    XMapRaised(display, window);
+    XSync(display, False);
+    Saver saver({"-window-id", std::to_string(window)});
+    EXPECT_TRUE(FramesArrive(window));
+    saver.Signal(SIGTERM);
+    EXPECT_EQ(saver.ExitCode(), 0);
+    XDestroyWindow(display, window);
+    XFreeColormap(display, attributes.colormap);
 }
 
 TEST_F(X11Test, ASecondFullScreenSaverBringsTheFirstToTheFrontAndEnds) {
