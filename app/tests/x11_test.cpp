@@ -26,9 +26,11 @@ TEST_F(X11Test, InsideAGivenWindowItDrawsIgnoresInputFollowsItsSizeAndEndsWhenIt
     Xdotool("mousemove --window " + std::to_string(window) + " 100 100 key a click 1");
     // Frames after the input: it was taken (input comes before paint) and left it running.
     EXPECT_TRUE(FramesArrive(window) && saver.Running());
-    XResizeWindow(display, window, 200, 150);
-    XSync(display, False);
-    EXPECT_TRUE(FramesArrive(window));
+    for (const auto& [width, height] : {std::pair{400, 320}, {200, 150}}) {
+        XResizeWindow(display, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+        XSync(display, False);
+        EXPECT_TRUE(ShowsAFrameOfItsSize(window, width, height)) << width << "x" << height;
+    }
     XDestroyWindow(display, window);
     XSync(display, False);
     EXPECT_GE(saver.ExitCode(), 0); // ended by itself, not by a signal or a crash
@@ -36,6 +38,18 @@ TEST_F(X11Test, InsideAGivenWindowItDrawsIgnoresInputFollowsItsSizeAndEndsWhenIt
 
 // xscreensaver-settings previews with the configured command (`epiphase --root`) plus
 // " --window-id 0x%X": the window it names is the one drawn in, in either order.
+// Its own window takes the size it is given, larger or smaller, and the frame with it.
+TEST_F(X11Test, ItsWindowFollowsTheSizeItIsGivenBothWays) {
+    Saver saver({"-window"});
+    const Window own = OwnWindow();
+    ASSERT_TRUE(FramesArrive(own));
+    for (const auto& [width, height] : {std::pair{1100, 900}, {300, 200}}) {
+        XResizeWindow(display, own, static_cast<unsigned>(width), static_cast<unsigned>(height));
+        XSync(display, False);
+        EXPECT_TRUE(ShowsAFrameOfItsSize(own, width, height)) << width << "x" << height;
+    }
+}
+
 // Its own window destroyed by another client ends it as a window it was given does.
 TEST_F(X11Test, ItsOwnWindowDestroyedByAnotherClientEndsItWithZero) {
     for (const char* mode : {"-window", "/s"}) {
