@@ -15,6 +15,13 @@ check "a stepped render repeats" cmp -s "$work/a.png" "$work/b.png"
 size=$(od -An -tx1 -j16 -N8 "$work/a.png" | tr -d ' \n') # IHDR width and height
 check "the image has the size asked for" [ "$size" = 00000140000000c8 ]
 check "another frame is another image" bash -c "! cmp -s '$work/a.png' '$work/c.png'"
+# Frame k sees the clock at k steps: the first frame already one step in, so a first frame a
+# thousand seconds in is not the first frame a millisecond in.
+for step in 1 1000000; do
+    "$epiphase" --render "$work/step$step.png" --size 160x120 --frames 1 --clock-step "$step"
+done
+check "the first frame sees the clock one step in" bash -c \
+    "! cmp -s '$work/step1.png' '$work/step1000000.png'"
 check "a bad size is refused with exit 2" exit_code 2 --render "$work/x.png" --size 0x9
 check "the refusal names the option" grep -q -- "--size" "$work/err"
 check "an unwritable file fails" exit_code 1 --render /nonexistent/dir/x.png
