@@ -7,12 +7,9 @@
 set -euo pipefail
 build=${1:-build}
 seconds=${2:-10}
-work=$(mktemp -d)
-Xvfb -displayfd 5 -screen 0 1920x1080x24 -noreset -nolisten tcp 5>"$work/display" 2>/dev/null &
-server=$!
+source "$(dirname "$0")/own_xvfb.sh"
 trap 'kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
-while [ ! -s "$work/display" ]; do sleep 0.1; done
-export DISPLAY=:$(cat "$work/display")
+start_own_xvfb 1920x1080
 
 for mode in /s -root; do
     for delay in default 0; do

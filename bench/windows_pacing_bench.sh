@@ -12,12 +12,9 @@ seconds=${2:-10}
 loader=/usr/lib/wine/wine
 [[ $tree == *win64* ]] && loader=/usr/lib/wine/wine64
 source scripts/wine-env.sh build/wine-prefix
-work=$(mktemp -d)
-Xvfb -displayfd 5 -screen 0 1280x1024x24 -noreset -nolisten tcp 5>"$work/display" 2>/dev/null &
-server=$!
+source bench/own_xvfb.sh
 trap '/usr/lib/wine/wineserver -k 2>/dev/null; kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
-while [ ! -s "$work/display" ]; do sleep 0.1; done
-export DISPLAY=:$(cat "$work/display")
+start_own_xvfb 1280x1024
 
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 

@@ -125,6 +125,13 @@ inline DWORD MillisecondsToHide(HWND window) {
 // machine (a frame lasts 17 ms; under Wine here the window was hidden within 2 ms of the input).
 constexpr DWORD DismissalBound = 250;
 
+// The input just given ends the saver with 0, its window hidden within the bound.
+inline void CheckEndsAtOnce(Run& run, HWND window, const std::string& what) {
+    const DWORD hidden = MillisecondsToHide(window);
+    Check(run.ExitCode() == 0 && hidden <= DismissalBound,
+          (what + ", its window hidden " + std::to_string(hidden) + " ms later").c_str());
+}
+
 // Once the saver has painted `paints` frames (false if its window went first).
 inline bool PaintedFrames(HWND window, UINT_PTR paints) {
     PumpUntil(8000,

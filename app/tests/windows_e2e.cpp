@@ -33,11 +33,7 @@ void FullScreen(const char* how) {
     Check(MoveHandled(window, 403, 300) && run.ExitCode(0) == STILL_ACTIVE,
           "a cursor move of 3 pixels leaves it running");
     SetCursorPos(405, 300);
-    const DWORD hidden = MillisecondsToHide(window);
-    Check(run.ExitCode() == 0 && hidden <= DismissalBound,
-          ("a further 2 pixels end it with exit code 0, its window hidden " +
-           std::to_string(hidden) + " ms later")
-              .c_str());
+    CheckEndsAtOnce(run, window, "a further 2 pixels end it with exit code 0");
 }
 
 // The same with the window's creation slowed between its naming and WM_CREATE: a harness that
@@ -74,11 +70,7 @@ void PacedFrames() {
                   hertz);
     Check(rate <= hertz * 1.05, line);
     Key(VK_SPACE);
-    const DWORD hidden = MillisecondsToHide(window);
-    Check(run.ExitCode() == 0 && hidden <= DismissalBound,
-          ("a key between paced frames ends it with 0, its window hidden " +
-           std::to_string(hidden) + " ms later")
-              .c_str());
+    CheckEndsAtOnce(run, window, "a key between paced frames ends it with 0");
 }
 
 void Preview() {

@@ -106,6 +106,23 @@ class X11Test : public ::testing::Test {
         return window;
     }
 
+    // A mapped window of the given depth and visual class, with a colour map of its own (the
+    // map goes with the server's end of the test's connection).
+    Window MakeWindowOfVisual(int depth, int visualClass, int width, int height) {
+        XVisualInfo info{};
+        EXPECT_TRUE(XMatchVisualInfo(display, DefaultScreen(display), depth, visualClass, &info));
+        XSetWindowAttributes attributes{};
+        attributes.colormap =
+            XCreateColormap(display, DefaultRootWindow(display), info.visual, AllocNone);
+        const Window window =
+            XCreateWindow(display, DefaultRootWindow(display), 0, 0, static_cast<unsigned>(width),
+                          static_cast<unsigned>(height), 0, depth, InputOutput, info.visual,
+                          CWColormap | CWBorderPixel | CWBackPixel, &attributes);
+        XMapRaised(display, window);
+        XSync(display, False);
+        return window;
+    }
+
     // How often the window's picture changes to a drawing (more than three colours) within a
     // time, looked at every 20 ms; with `untilFirst`, stops at the first change.
     int Changes(Window window, std::chrono::milliseconds during, bool untilFirst = false) {

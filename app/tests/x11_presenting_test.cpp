@@ -81,22 +81,6 @@ class SharedMemoryRequests {
 
 class Presenting : public X11Test {
   protected:
-    // A window of depth 32 with an alpha channel, as desktop background wrappers make them.
-    Window MakeArgbWindow(int width, int height) {
-        XVisualInfo info{};
-        EXPECT_TRUE(XMatchVisualInfo(display, DefaultScreen(display), 32, TrueColor, &info));
-        XSetWindowAttributes attributes{};
-        attributes.colormap =
-            XCreateColormap(display, DefaultRootWindow(display), info.visual, AllocNone);
-        const Window window =
-            XCreateWindow(display, DefaultRootWindow(display), 0, 0, static_cast<unsigned>(width),
-                          static_cast<unsigned>(height), 0, 32, InputOutput, info.visual,
-                          CWColormap | CWBorderPixel | CWBackPixel, &attributes);
-        XMapRaised(display, window);
-        XSync(display, False);
-        return window;
-    }
-
     // The window's pixels as the server holds them.
     std::vector<std::uint32_t> Picture(Window window) {
         XWindowAttributes a{};
@@ -171,7 +155,8 @@ TEST_F(Presenting, EveryWindowGetsThePictureSharedMemoryOnlyWhereTheMemoryIsShar
     Saver localSaver = DrawingInto(local);
     const std::vector<std::uint32_t> shared = FirstFrame(local);
     EXPECT_GT(requests.Seen(), 0) << "the local saver uses shared memory";
-    const Window argbWindow = MakeArgbWindow(160, 120);
+    // Depth 32 with an alpha channel, as desktop background wrappers make them.
+    const Window argbWindow = MakeWindowOfVisual(32, TrueColor, 160, 120);
     Saver argbSaver = DrawingInto(argbWindow);
     const std::vector<std::uint32_t> argb = FirstFrame(argbWindow);
     ASSERT_EQ(shared.size(), 160u * 120u);

@@ -208,22 +208,12 @@ TEST_F(X11Test, TheWindowManagersCloseRequestEndsItsWindow) {
 
 // A window it is given may store colours directly through a colour map of its own.
 TEST_F(X11Test, ADirectColorWindowItIsGivenIsDrawn) {
-    XVisualInfo direct{};
-    ASSERT_TRUE(XMatchVisualInfo(display, DefaultScreen(display), 24, DirectColor, &direct));
-    XSetWindowAttributes attributes{};
-    attributes.colormap =
-        XCreateColormap(display, DefaultRootWindow(display), direct.visual, AllocNone);
-    const Window window =
-        XCreateWindow(display, DefaultRootWindow(display), 0, 0, 160, 120, 0, 24, InputOutput,
-                      direct.visual, CWColormap | CWBorderPixel, &attributes);
-    XMapRaised(display, window);
-    XSync(display, False);
+    const Window window = MakeWindowOfVisual(24, DirectColor, 160, 120);
     Saver saver({"-window-id", std::to_string(window)});
     EXPECT_TRUE(FramesArrive(window));
     saver.Signal(SIGTERM);
     EXPECT_EQ(saver.ExitCode(), 0);
     XDestroyWindow(display, window);
-    XFreeColormap(display, attributes.colormap);
 }
 
 TEST_F(X11Test, ASecondFullScreenSaverBringsTheFirstToTheFrontAndEnds) {
