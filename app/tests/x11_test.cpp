@@ -168,6 +168,17 @@ TEST_F(X11Test, FullScreenEndsOnAPressOfAnyButton) {
     }
 }
 
+// Another program taking the focus ends /s, as losing the activation does on Windows.
+TEST_F(X11Test, FullScreenEndsWhenAnotherProgramTakesTheFocus) {
+    Saver saver({"/s"});
+    ASSERT_TRUE(FramesArrive(FullScreenWindow()));
+    const Window other = MakeWindow(100, 100, true);
+    XSetInputFocus(display, other, RevertToParent, CurrentTime);
+    XSync(display, False);
+    EXPECT_EQ(saver.ExitCode(), 0);
+    XDestroyWindow(display, other);
+}
+
 // Whether the pointer shows over it, as X draws it: no pixel of the cursor over /s, the usual
 // one over the window of its own.
 TEST_F(X11Test, ThePointerIsHiddenOverFullScreenAndShownOverItsWindow) {
