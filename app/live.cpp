@@ -1,6 +1,7 @@
 #include "app/live.h"
 
 #include "app/run_inside.h"
+#include "net_wm_icon.h"
 
 #include "host/command_line.h"
 #include "host/host_state.h"
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -126,6 +128,7 @@ int RunOnX11(const LinuxOptions& options) {
     portable::X11Display& x11 = *display;
     x11.CloseOnSignals();
     x11.PaceFrames(std::chrono::microseconds(options.delayMicroseconds));
+    x11.SetWindowIcon(NetWmIcon, std::size(NetWmIcon));
     portable::SetDisplay(std::move(display));
 
     switch (options.action) {
