@@ -55,7 +55,8 @@ struct WaylandWindow {
     ~WaylandWindow();
 };
 
-// `wallpaper` needs the layer shell for the wallpaper (WaylandConnection::layers).
+// `wallpaper`: on the background layer, which only a compositor with a layer shell gives
+// (WaylandConnection::layers).
 std::unique_ptr<WaylandWindow> ShowOwnWaylandWindow(WaylandConnection& connection, HWND handle,
                                                     const Window& shown, const RECT& rect,
                                                     bool wallpaper);
