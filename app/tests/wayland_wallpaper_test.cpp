@@ -88,3 +88,47 @@ TEST_F(WaylandTest, ASecondWallpaperEndsAtOnceAndTheFirstStays) {
     EXPECT_TRUE(first.Running());
     EXPECT_TRUE(FullScreenShowsTheFigure());
 }
+
+namespace {
+
+// A compositor of its own, for the output added beside the first.
+class WaylandTwoOutputsTest : public WaylandTest {};
+
+// The first output shows the figure with its text; the second, to its right, lines over a
+// background.
+::testing::AssertionResult BothOutputsShowIt() {
+    ::testing::AssertionResult last = ::testing::AssertionFailure();
+    for (int attempt = 0; attempt < 50 && !last; ++attempt, std::this_thread::sleep_for(100ms)) {
+        const Picture picture = Screenshot();
+        last = ShowsTheFigure(picture, 0, 0, OutputWidth, OutputHeight);
+        if (last && picture.width < 2 * OutputWidth) {
+            last = ::testing::AssertionFailure() << "one output only";
+        }
+        std::map<std::uint32_t, int> counts;
+        for (int y = 0; last && y < OutputHeight; ++y) {
+            for (int x = OutputWidth; x < 2 * OutputWidth; ++x) {
+                ++counts[picture.At(x, y)];
+            }
+        }
+        if (last && (counts.size() < 2 || counts.begin()->second == OutputWidth * OutputHeight)) {
+            last = ::testing::AssertionFailure() << "nothing drawn on the second output";
+        }
+    }
+    return last;
+}
+
+} // namespace
+
+TEST_F(WaylandTwoOutputsTest, WallpaperAndFullScreenCoverEveryOutputAndAKeyEndsTheSaver) {
+    ASSERT_EQ(Shell("swaymsg create_output").first, 0);
+    {
+        Saver wallpaper({"-root"});
+        EXPECT_TRUE(BothOutputsShowIt());
+        wallpaper.Signal(SIGTERM);
+        EXPECT_EQ(wallpaper.ExitCode(), 0);
+    }
+    Saver saver({"/s"});
+    EXPECT_TRUE(BothOutputsShowIt());
+    ASSERT_EQ(Shell("wtype -k space").first, 0); // the keyboard is the saver's, on both
+    EXPECT_EQ(saver.ExitCode(), 0);
+}

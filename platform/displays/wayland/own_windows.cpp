@@ -107,10 +107,12 @@ void MakeToplevel(WaylandConnection& c, WaylandPart& part, const Window& shown, 
     }
 }
 
-// Over every window with the keyboard to itself (the saver), or under every window without it
-// (the wallpaper); either covers the whole output, panels included.
+// Over every window (the saver), or under every window (the wallpaper); either covers the whole
+// output, panels included. One surface of the saver takes the keyboard, all of it: were each to
+// ask, the compositor would hand the keyboard from one to the next, and the first would see it
+// taken away.
 void MakeLayerSurface(WaylandConnection& c, WaylandPart& part, WaylandOutput& output,
-                      bool wallpaper) {
+                      bool wallpaper, bool takesKeyboard) {
     part.layer = zwlr_layer_shell_v1_get_layer_surface(
         c.layers, part.surface, output.output,
         wallpaper ? ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND : ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY,
@@ -122,8 +124,8 @@ void MakeLayerSurface(WaylandConnection& c, WaylandPart& part, WaylandOutput& ou
     zwlr_layer_surface_v1_set_size(part.layer, 0, 0);         // the whole output
     zwlr_layer_surface_v1_set_exclusive_zone(part.layer, -1); // panels move for neither
     zwlr_layer_surface_v1_set_keyboard_interactivity(
-        part.layer, wallpaper ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE
-                              : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
+        part.layer, takesKeyboard ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE
+                                  : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
     part.outputs.push_back(output.output);
     part.scale = output.scale;
     wl_surface_set_buffer_scale(part.surface, part.scale);
@@ -219,7 +221,7 @@ std::unique_ptr<WaylandWindow> ShowOwnWaylandWindow(WaylandConnection& c, HWND h
             auto part = NewPart(c, handle, places[i]);
             part->width = std::max(output.width / output.scale, 1);
             part->height = std::max(output.height / output.scale, 1);
-            MakeLayerSurface(c, *part, *c.outputs[i], wallpaper);
+            MakeLayerSurface(c, *part, *c.outputs[i], wallpaper, !wallpaper && i == 0);
             window->parts.push_back(std::move(part));
         }
     } else {
