@@ -2,11 +2,11 @@
 
 #include "animation/animation_window.h"
 
+#include "credits.h"
 #include "model/numerics.h"
 
-
 const char* const CreditLine =
-    "Epiphase - The Epiphase authors, 2026 - epiphase@example.org - https://example.org/epiphase";
+    "Epiphase - The Epiphase authors, 2026 - " EPIPHASE_CONTACT " - " EPIPHASE_HOMEPAGE;
 
 void AnimationWindow::CountFrame(std::int32_t now) {
     rateFrames += 1;

@@ -1,6 +1,7 @@
 #include "app/live.h"
 
 #include "app/run_inside.h"
+#include "net_wm_icon.h"
 
 #include "host/command_line.h"
 #include "host/host_state.h"
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -63,12 +65,12 @@ unsigned long RootTarget(const portable::X11Display& display) {
     return display.Root();
 }
 
-// On Wayland: a window of its own or full screen; no client shows another's window.
+// On Wayland: a window of its own, full screen or the wallpaper; no client shows another's
+// window.
 int RunOnWayland(const LinuxOptions& options) {
     const LaunchRequest request = ParseLaunchCommand(options.windowsTail.c_str(), false);
     const char* needsX =
         options.action == LinuxOptions::Action::InWindowId ? "-window-id"
-        : options.action == LinuxOptions::Action::OnRoot   ? "-root"
         : options.action == LinuxOptions::Action::RunSaver && request.mode == LaunchMode::RunPreview
             ? "/p"
             : nullptr;
@@ -85,11 +87,22 @@ int RunOnWayland(const LinuxOptions& options) {
         std::fprintf(stderr, "epiphase: %s\n", error.c_str());
         return NoDisplay;
     }
-    display->CloseOnSignals();
-    display->PaceFrames(std::chrono::microseconds(options.delayMicroseconds));
+    portable::WaylandDisplay& wayland = *display;
+    wayland.CloseOnSignals();
+    wayland.PaceFrames(std::chrono::microseconds(options.delayMicroseconds));
     portable::SetDisplay(std::move(display));
     if (options.action == LinuxOptions::Action::InWindow) {
         return RunSaverInside(OwnWindow());
+    }
+    if (options.action == LinuxOptions::Action::OnRoot) {
+        // As a second /s does: the one already showing stays, this one ends quietly.
+        bool shownElsewhere = false;
+        const HWND wallpaper = wayland.ShowWallpaper(shownElsewhere, error);
+        if (wallpaper == nullptr && !shownElsewhere) {
+            std::fprintf(stderr, "epiphase: %s\n", error.c_str());
+            return NoDisplay;
+        }
+        return wallpaper != nullptr ? RunSaverInside(wallpaper) : 0;
     }
     return HostMain(GetModuleHandleA(nullptr), options.windowsTail.c_str());
 }
@@ -115,6 +128,7 @@ int RunOnX11(const LinuxOptions& options) {
     portable::X11Display& x11 = *display;
     x11.CloseOnSignals();
     x11.PaceFrames(std::chrono::microseconds(options.delayMicroseconds));
+    x11.SetWindowIcon(NetWmIcon, std::size(NetWmIcon));
     portable::SetDisplay(std::move(display));
 
     switch (options.action) {

@@ -7,8 +7,9 @@ function(epiphase_gzip source output)
     add_custom_command(OUTPUT ${output} COMMAND gzip -9nc ${source} > ${output}
                        DEPENDS ${source} VERBATIM)
 endfunction()
-# Both carry the project version.
+# Both carry the project version; the changelog and the copyright file, the contact address.
 configure_file(debian/changelog.in changelog @ONLY)
+configure_file(debian/copyright.in copyright @ONLY)
 configure_file(epiphase.6 epiphase.6 @ONLY)
 epiphase_gzip(${CMAKE_CURRENT_BINARY_DIR}/epiphase.6 ${CMAKE_CURRENT_BINARY_DIR}/epiphase.6.gz)
 epiphase_gzip(${CMAKE_CURRENT_BINARY_DIR}/changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
@@ -32,12 +33,12 @@ add_custom_target(icon ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/epiphase.png)
 install(FILES epiphase.desktop DESTINATION share/applications)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/epiphase.png DESTINATION share/icons/hicolor/256x256/apps)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/epiphase.6.gz DESTINATION share/man/man6)
-install(FILES debian/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
         DESTINATION share/doc/epiphase)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME epiphase)
-set(CPACK_PACKAGE_CONTACT "The Epiphase authors <epiphase@example.org>")
+set(CPACK_PACKAGE_CONTACT "The Epiphase authors <${EPIPHASE_CONTACT}>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # epiphase_<version>_<architecture>.deb
@@ -45,7 +46,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://example.org/epiphase)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${EPIPHASE_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_ENHANCES xscreensaver)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "screen saver of six drifting elliptical phasors
 Six elliptical rotating vectors, summed head to tail, drawn as a living figure

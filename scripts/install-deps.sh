@@ -14,7 +14,7 @@ run_packages=(
 # The rest.
 test_packages=(
     googletest libbenchmark-dev clang-14 libclang-rt-14-dev
-    libxtst-dev libxdamage-dev xdotool xscreensaver libunicorn-dev sway grim wtype
+    libxtst-dev libxdamage-dev xdotool xscreensaver libunicorn-dev sway grim wtype swayidle swaylock
     g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 g++-multilib qemu-user
     wine wine32:i386 wine64 xvfb xauth
     dpkg-dev file lintian zip unzip libxml2-utils

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package, built by cpack from the native tree: the saver where Debian's xscreensaver
 # looks for its hacks and a link to it on the PATH, a menu entry with its icon, dependencies
-# computed from the binary, the licence of LICENSE in the machine-readable copyright file;
+# computed from the binary, the licence of LICENSE in the machine-readable copyright file, the
+# build's contact address and home page wherever they are named;
 # unpacked, it runs; lintian finds no error and no copyright warning in it (it warns when run
 # as root, which is no error).
 set -u
@@ -41,6 +42,18 @@ check "the copyright file is machine-readable" grep -qx \
     'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$copyright"
 check "it gives the text of LICENSE as the Expat (MIT) licence" cmp -s "$licence_text" \
     <(sed '1,/^License: Expat$/d; s/^ //; s/^\.$//' "$copyright")
+# The contact address and home page are set once, in the build: every place that names them
+# says the same.
+configured() { sed -n "s/^$1:STRING=//p" "$build/CMakeCache.txt"; }
+homepage=$(configured EPIPHASE_HOMEPAGE)
+contact=$(configured EPIPHASE_CONTACT)
+check "the package's Homepage and Maintainer are the build's" bash -c \
+    "[ \"\$(dpkg-deb -f '$deb' Homepage)\" = '$homepage' ] &&
+     dpkg-deb -f '$deb' Maintainer | grep -qF '<$contact>'"
+check "so are the copyright file's" bash -c "grep -qxF 'Source: $homepage' '$copyright' &&
+    grep -qxF 'Upstream-Contact: The Epiphase authors <$contact>' '$copyright'"
+check "and the overlay's credit line's" bash -c \
+    "strings '$hack' | grep -qF -- '- $contact - $homepage'"
 check "lintian reports no error" bash -c "lintian --fail-on error '$deb' >'$work/lintian.log' 2>&1 ||
     { grep '^E:' '$work/lintian.log'; false; }"
 check "nor any copyright warning" bash -c \

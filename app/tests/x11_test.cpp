@@ -8,10 +8,12 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -239,8 +241,47 @@ TEST_F(X11Test, ASecondFullScreenSaverBringsTheFirstToTheFrontAndEnds) {
     EXPECT_TRUE(first.Running());
 }
 
+// The sizes of the window's _NET_WM_ICON, each a picture: opaque, of many colours. Empty when
+// it has none, or what it holds is no list of pictures.
+std::string IconSizes(Display* display, Window window) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, left = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), 0, 1 << 20,
+                       False, XA_CARDINAL, &type, &format, &count, &left, &data);
+    std::vector<unsigned long> cardinals; // format 32 travels in longs
+    if (data != nullptr && type == XA_CARDINAL && format == 32) {
+        const auto* values = reinterpret_cast<const unsigned long*>(data);
+        cardinals.assign(values, values + count);
+    }
+    XFree(data);
+    std::string sizes;
+    for (std::size_t at = 0; at + 2 <= cardinals.size();) {
+        const unsigned long width = cardinals[at], height = cardinals[at + 1];
+        const std::size_t end = at + 2 + width * height;
+        if (width != height || end > cardinals.size()) {
+            return "";
+        }
+        std::set<unsigned long> colours;
+        for (std::size_t i = at + 2; i < end; ++i) {
+            colours.insert(cardinals[i] & 0xFFFFFFFF);
+        }
+        const bool opaque =
+            std::all_of(cardinals.begin() + static_cast<long>(at) + 2,
+                        cardinals.begin() + static_cast<long>(end),
+                        [](unsigned long pixel) { return (pixel >> 24 & 0xFF) == 0xFF; });
+        if (!opaque || colours.size() < 8) {
+            return "";
+        }
+        sizes += std::to_string(width) + " ";
+        at = end;
+    }
+    return sizes;
+}
+
 // Window managers, task bars and window searches know -window by these.
-TEST_F(X11Test, ItsOwnWindowNamesItselfInUtf8ByClassAndByProcess) {
+TEST_F(X11Test, ItsOwnWindowNamesItselfInUtf8ByClassByIconAndByProcess) {
     Saver saver({"-window"});
     const Window window = OwnWindow();
     ASSERT_NE(window, 0u);
@@ -268,6 +309,7 @@ TEST_F(X11Test, ItsOwnWindowNamesItselfInUtf8ByClassAndByProcess) {
     for (const auto& [value, expected] : seen) {
         EXPECT_EQ(value, expected);
     }
+    EXPECT_EQ(IconSizes(display, window), "48 32 16 ");
 }
 
 int main(int argc, char** argv) {

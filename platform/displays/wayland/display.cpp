@@ -12,6 +12,7 @@
 #include "platform/portable/window_manager.h"
 
 #include <map>
+#include <utility>
 
 namespace portable {
 
@@ -23,6 +24,8 @@ struct WaylandDisplay::State {
     std::unique_ptr<WaylandInput> input;
     std::map<HWND, std::unique_ptr<WaylandWindow>> windows;
     std::map<std::string, HWND> others; // other programs' windows, by class
+    HWND wallpaper = nullptr;
+    int wallpaperLock = -1; // until the wallpaper shows
 
     bool TargetOf(wl_surface* surface, WaylandInputTarget& target) const {
         for (const auto& [handle, window] : windows) {
@@ -48,6 +51,9 @@ struct WaylandDisplay::State {
 };
 
 namespace {
+
+// One wallpaper a compositor: the lock beside the full-screen saver's, by the same means.
+constexpr const char* WallpaperLock = "wallpaper";
 
 const wl_callback_listener FrameShown{
     .done =
@@ -127,8 +133,10 @@ void WaylandDisplay::WindowShown(HWND handle, const RECT& rect) {
         return;
     }
     const Window& shown = *FindWindowObject(handle);
-    auto window = ShowOwnWaylandWindow(*state->connection, handle, shown, rect);
-    window->lock = HoldWindowClassLock(shown.className);
+    const bool wallpaper = handle == state->wallpaper;
+    auto window = ShowOwnWaylandWindow(*state->connection, handle, shown, rect, wallpaper);
+    window->lock =
+        wallpaper ? std::exchange(state->wallpaperLock, -1) : HoldWindowClassLock(shown.className);
     state->windows[handle] = std::move(window);
 }
 
@@ -179,8 +187,7 @@ void WaylandDisplay::Present(HWND handle, const Surface& surface, const RECT& pa
 
 bool WaylandDisplay::PumpEvents(bool wait) {
     state->presenter->TakeReleases();
-    state->connection->Dispatch(nullptr, wait && !EndSignalled(), state->pacing.SleepBound(),
-                                true);
+    state->connection->Dispatch(nullptr, wait && !EndSignalled(), state->pacing.SleepBound(), true);
     state->presenter->TakeReleases();
     CloseWindowsOnEndSignal();
     return true;
@@ -208,6 +215,25 @@ void WaylandDisplay::PaceFrames(std::chrono::microseconds interval) {
 
 void WaylandDisplay::CloseOnSignals() {
     WatchEndSignals();
+}
+
+HWND WaylandDisplay::ShowWallpaper(bool& shownElsewhere, std::string& error) {
+    shownElsewhere = false;
+    if (state->connection->layers == nullptr || state->connection->outputs.empty()) {
+        error = "the compositor gives no background layer (wlr-layer-shell) for -root";
+        return nullptr;
+    }
+    // A lock that cannot be made (no runtime folder) keeps no wallpaper from showing.
+    const int lock = HoldWindowClassLock(WallpaperLock);
+    if (lock < 0 && OtherProgramHoldsWindowClassLock(WallpaperLock)) {
+        shownElsewhere = true;
+        return nullptr;
+    }
+    const RECT all = VirtualScreen();
+    state->wallpaper = NewStandInWindow(all.right, all.bottom);
+    state->wallpaperLock = lock;
+    ShowWindow(state->wallpaper, SW_SHOW);
+    return state->wallpaper;
 }
 
 } // namespace portable

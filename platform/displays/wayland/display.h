@@ -44,6 +44,11 @@ class WaylandDisplay final : public Display {
     void PaceFrames(std::chrono::microseconds interval);
     // SIGTERM and SIGINT close every top-level window, so the message loop ends normally.
     void CloseOnSignals();
+    // The wallpaper (-root): a visible top-level window of ours on the background layer of every
+    // output, below every window; what is drawn inside it follows its size. Null when another
+    // program shows the wallpaper on this compositor already (`shownElsewhere`), or with a
+    // one-line reason when the compositor has no background layer to give.
+    HWND ShowWallpaper(bool& shownElsewhere, std::string& error);
 
     struct State;
 

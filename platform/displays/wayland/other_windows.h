@@ -9,7 +9,7 @@
 // clients' windows, so a program of ours that shows a top-level window holds a lock named
 // after the compositor and the window's class, in the runtime folder, for as long as it shows
 // it (the kernel lets go of it when the program ends, however it ends); another program finds
-// the window by that lock.
+// the window by that lock. The wallpaper holds one of its own the same way.
 
 #include <string>
 

@@ -107,17 +107,25 @@ void MakeToplevel(WaylandConnection& c, WaylandPart& part, const Window& shown, 
     }
 }
 
-void MakeOverlay(WaylandConnection& c, WaylandPart& part, WaylandOutput& output) {
+// Over every window (the saver), or under every window (the wallpaper); either covers the whole
+// output, panels included. One surface of the saver takes the keyboard, all of it: were each to
+// ask, the compositor would hand the keyboard from one to the next, and the first would see it
+// taken away.
+void MakeLayerSurface(WaylandConnection& c, WaylandPart& part, WaylandOutput& output,
+                      bool wallpaper, bool takesKeyboard) {
     part.layer = zwlr_layer_shell_v1_get_layer_surface(
-        c.layers, part.surface, output.output, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "epiphase");
+        c.layers, part.surface, output.output,
+        wallpaper ? ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND : ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY,
+        "epiphase");
     zwlr_layer_surface_v1_add_listener(part.layer, &LayerListener, &part);
     zwlr_layer_surface_v1_set_anchor(
         part.layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
                         ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
     zwlr_layer_surface_v1_set_size(part.layer, 0, 0);         // the whole output
-    zwlr_layer_surface_v1_set_exclusive_zone(part.layer, -1); // over panels too
+    zwlr_layer_surface_v1_set_exclusive_zone(part.layer, -1); // panels move for neither
     zwlr_layer_surface_v1_set_keyboard_interactivity(
-        part.layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
+        part.layer, takesKeyboard ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE
+                                  : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
     part.outputs.push_back(output.output);
     part.scale = output.scale;
     wl_surface_set_buffer_scale(part.surface, part.scale);
@@ -202,17 +210,18 @@ std::vector<RECT> OutputPlaces(const WaylandConnection& connection) {
 }
 
 std::unique_ptr<WaylandWindow> ShowOwnWaylandWindow(WaylandConnection& c, HWND handle,
-                                                    const Window& shown, const RECT& rect) {
+                                                    const Window& shown, const RECT& rect,
+                                                    bool wallpaper) {
     auto window = std::make_unique<WaylandWindow>();
     const bool fullScreen = (shown.exStyle & WS_EX_TOPMOST) != 0;
-    if (fullScreen && c.layers != nullptr && !c.outputs.empty()) {
+    if ((fullScreen || wallpaper) && c.layers != nullptr && !c.outputs.empty()) {
         const std::vector<RECT> places = OutputPlaces(c);
         for (std::size_t i = 0; i < places.size(); ++i) {
             const WaylandOutput& output = *c.outputs[i];
             auto part = NewPart(c, handle, places[i]);
             part->width = std::max(output.width / output.scale, 1);
             part->height = std::max(output.height / output.scale, 1);
-            MakeOverlay(c, *part, *c.outputs[i]);
+            MakeLayerSurface(c, *part, *c.outputs[i], wallpaper, !wallpaper && i == 0);
             window->parts.push_back(std::move(part));
         }
     } else {

@@ -8,7 +8,8 @@
 // Our top-level windows as Wayland surfaces: a window of its own is an xdg-shell top-level
 // (server-side decorations where offered); a full-screen window above everything is a
 // layer-shell overlay on every output with the keyboard to itself where the compositor offers
-// that, else a full-screen top-level. Sizes the compositor configures, and output scales,
+// that, else a full-screen top-level; the wallpaper is a layer-shell background on every output,
+// below every window, which takes no keys. Sizes the compositor configures, and output scales,
 // become the window's size in pixels.
 
 #include "platform/displays/wayland/connection.h"
@@ -54,8 +55,11 @@ struct WaylandWindow {
     ~WaylandWindow();
 };
 
+// `wallpaper`: on the background layer, which only a compositor with a layer shell gives
+// (WaylandConnection::layers).
 std::unique_ptr<WaylandWindow> ShowOwnWaylandWindow(WaylandConnection& connection, HWND handle,
-                                                    const Window& shown, const RECT& rect);
+                                                    const Window& shown, const RECT& rect,
+                                                    bool wallpaper);
 
 // Where each output lies in the screen of our windows: side by side in the compositor's order
 // from left to right, in pixels. Wayland gives clients no screen coordinates of their own.

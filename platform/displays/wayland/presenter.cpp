@@ -114,9 +114,11 @@ WaylandPresenter::~WaylandPresenter() {
 
 std::shared_ptr<WaylandPresenter::SharedPixels> WaylandPresenter::MakePixels(int width,
                                                                              int height) {
+    // A spare row: the compositor wants a whole stride after the last row of every buffer, so
+    // that the part of a wide picture right of its left edge (an output beside another) fits.
     const std::size_t bytes =
-        static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
-    if (bytes == 0 || bytes > INT_MAX) { // wl_shm counts bytes in 32 signed bits
+        static_cast<std::size_t>(width) * (static_cast<std::size_t>(height) + 1) * 4;
+    if (width == 0 || height == 0 || bytes > INT_MAX) { // wl_shm counts bytes in 32 signed bits
         return nullptr;
     }
     const int descriptor = NewMemory(bytes);

@@ -34,6 +34,7 @@ struct X11Display::State {
     std::map<HWND, Mirror> mirrors;
     OtherProgramWindows others;
     bool cursorHidden = false;
+    std::vector<long> icon; // format 32 travels in longs
     // The pointer's place as the server last reported it: asked when the display opens and when
     // the pointer is grabbed, and followed by the moves reported over our windows (every move
     // while grabbed). Never asked per message: a server that stops answering must not hold up
@@ -193,8 +194,8 @@ void X11Display::WindowShown(HWND handle, const RECT& rect) {
     if (state->mirrors.contains(handle)) {
         return;
     }
-    const OwnX11Window own =
-        ShowOwnX11Window(*state->connection, *FindWindowObject(handle), rect, state->cursorHidden);
+    const OwnX11Window own = ShowOwnX11Window(*state->connection, *FindWindowObject(handle), rect,
+                                              state->cursorHidden, state->icon);
     state->mirrors[handle] = {own.window, false};
     if (own.pointerGrabbed) {
         state->pointer = state->QueryPointer(); // every move after it is reported
@@ -300,6 +301,10 @@ HWND X11Display::FindOtherProgramWindow(const char* className, const char* title
     return state->others.Find(*state->connection, className, title, [this](::Window window) {
         return state->WindowOf(window) != nullptr;
     });
+}
+
+void X11Display::SetWindowIcon(const std::uint32_t* cardinals, std::size_t count) {
+    state->icon.assign(cardinals, cardinals + count);
 }
 
 unsigned long X11Display::Root() const {

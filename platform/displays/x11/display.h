@@ -13,6 +13,8 @@
 #include "platform/portable/display.h"
 
 #include <chrono>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -51,6 +53,9 @@ class X11Display final : public Display {
     bool UsesSharedMemory() const;
     // SIGTERM and SIGINT close every top-level window, so the message loop ends normally.
     void CloseOnSignals();
+    // The icon of the windows of its own shown from now on, as _NET_WM_ICON holds it: for each
+    // size, width and height, then ARGB pixels row by row.
+    void SetWindowIcon(const std::uint32_t* cardinals, std::size_t count);
 
     struct State;
 

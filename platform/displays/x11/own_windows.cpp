@@ -29,8 +29,9 @@ bool GrabInput(const X11Connection& c, ::Window window) {
 }
 
 // What window managers, task bars and window searches read: the title in UTF-8 beside the
-// Latin-1 one, the class, and the process with its machine.
-void NameWindow(const X11Connection& c, ::Window window, const Window& shown) {
+// Latin-1 one, the class, the icon, and the process with its machine.
+void NameWindow(const X11Connection& c, ::Window window, const Window& shown,
+                const std::vector<long>& icon) {
     XStoreName(c.x, window, shown.title.c_str());
     XChangeProperty(c.x, window, XInternAtom(c.x, "_NET_WM_NAME", False),
                     XInternAtom(c.x, "UTF8_STRING", False), 8, PropModeReplace,
@@ -39,6 +40,11 @@ void NameWindow(const X11Connection& c, ::Window window, const Window& shown) {
     // The class is what another program's search (and a window manager) knows it by.
     XClassHint names{program_invocation_short_name, const_cast<char*>(shown.className.c_str())};
     XSetClassHint(c.x, window, &names);
+    if (!icon.empty()) {
+        XChangeProperty(c.x, window, XInternAtom(c.x, "_NET_WM_ICON", False), XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(icon.data()),
+                        static_cast<int>(icon.size()));
+    }
     const long pid = getpid(); // format 32 travels in longs
     XChangeProperty(c.x, window, XInternAtom(c.x, "_NET_WM_PID", False), XA_CARDINAL, 32,
                     PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
@@ -54,7 +60,7 @@ void NameWindow(const X11Connection& c, ::Window window, const Window& shown) {
 } // namespace
 
 OwnX11Window ShowOwnX11Window(const X11Connection& c, const Window& shown, const RECT& rect,
-                              bool cursorHidden) {
+                              bool cursorHidden, const std::vector<long>& icon) {
     const bool topmost = (shown.exStyle & WS_EX_TOPMOST) != 0;
     XSetWindowAttributes attributes{};
     attributes.override_redirect = topmost ? True : False; // full screen, above everything
@@ -68,7 +74,7 @@ OwnX11Window ShowOwnX11Window(const X11Connection& c, const Window& shown, const
                                static_cast<unsigned>(std::max<LONG>(rect.bottom - rect.top, 1)), 0,
                                CopyFromParent, InputOutput, CopyFromParent,
                                CWOverrideRedirect | CWBackPixel | CWEventMask, &attributes);
-    NameWindow(c, own.window, shown);
+    NameWindow(c, own.window, shown, icon);
     XSetWMProtocols(c.x, own.window, const_cast<Atom*>(&c.deleteWindow), 1);
     if (cursorHidden) {
         XDefineCursor(c.x, own.window, c.blank);

@@ -12,6 +12,8 @@
 #include "platform/portable/types.h"
 #include "platform/portable/window_manager.h"
 
+#include <vector>
+
 namespace portable {
 
 struct OwnX11Window {
@@ -19,7 +21,8 @@ struct OwnX11Window {
     bool pointerGrabbed = false;
 };
 
+// `icon`: _NET_WM_ICON's cardinals (X11Display::SetWindowIcon); empty: none.
 OwnX11Window ShowOwnX11Window(const X11Connection& connection, const Window& shown,
-                              const RECT& rect, bool cursorHidden);
+                              const RECT& rect, bool cursorHidden, const std::vector<long>& icon);
 
 } // namespace portable

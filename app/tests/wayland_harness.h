@@ -1,0 +1,270 @@
+#pragma once
+
+// A real Wayland compositor for the Linux program: sway, headless, started as an unprivileged
+// user (it refuses to run as root), with screenshots by grim, keys by wtype and a virtual
+// pointer of ours (wayland_pointer.cpp).
+
+#include "app/tests/x11_harness.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+
+inline std::string pointerProgram;     // wayland_pointer, from the command line
+inline std::string plainWindowProgram; // wayland_plain_window, from the command line
+constexpr int OutputWidth = 1280;
+constexpr int OutputHeight = 720;
+struct Area {
+    int left, top, right, bottom;
+};
+constexpr Area PlainWindow{540, 285, 740, 435}; // where sway puts another program's window
+
+// What a shell command printed (stdout and stderr) and its exit code.
+inline std::pair<int, std::string> Shell(const std::string& command) {
+    std::string output;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    std::array<char, 4096> buffer{};
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) {
+        output.append(buffer.data(), n);
+    }
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> pixels; // 0xRRGGBB
+    std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+};
+
+inline Picture Screenshot() {
+    const std::string path = std::filesystem::temp_directory_path() / "epiphase-wayland-shot.ppm";
+    Picture picture;
+    if (Shell("grim -t ppm " + path).first != 0) {
+        return picture;
+    }
+    std::ifstream file(path, std::ios::binary);
+    std::string magic;
+    int maximum = 0;
+    file >> magic >> picture.width >> picture.height >> maximum;
+    file.get();
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(picture.width) * picture.height * 3);
+    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    for (std::size_t i = 0; i + 2 < bytes.size(); i += 3) {
+        picture.pixels.push_back(std::uint32_t{bytes[i]} << 16 | bytes[i + 1] << 8 | bytes[i + 2]);
+    }
+    return picture;
+}
+
+// Whether the area (left, top, right, bottom) shows the figure: a background that fills it to
+// its corners, lines of at least two colours over it in every quadrant, and the overlay's text
+// in the top left corner.
+inline ::testing::AssertionResult ShowsTheFigure(const Picture& p, int left, int top, int right,
+                                                 int bottom) {
+    if (p.width < right || p.height < bottom) {
+        return ::testing::AssertionFailure() << "no screenshot";
+    }
+    std::map<std::uint32_t, int> counts;
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            ++counts[p.At(x, y)];
+        }
+    }
+    std::uint32_t background = 0;
+    int most = 0, lineColours = 0;
+    for (const auto& [colour, count] : counts) {
+        if (count > most) {
+            most = count;
+            background = colour;
+        }
+    }
+    for (const auto& [colour, count] : counts) {
+        lineColours += colour != background && count >= 100;
+    }
+    const int area = (right - left) * (bottom - top);
+    if (most * 2 < area || most >= area || lineColours < 2) {
+        return ::testing::AssertionFailure() << "background " << most << " of " << area
+                                             << " pixels, " << lineColours << " line colours";
+    }
+    const auto drawnIn = [&](int x0, int y0, int x1, int y1, int least) {
+        int drawn = 0;
+        for (int y = y0; y < y1; ++y) {
+            for (int x = x0; x < x1; ++x) {
+                drawn += p.At(x, y) != background;
+            }
+        }
+        return drawn >= least;
+    };
+    const int midX = (left + right) / 2, midY = (top + bottom) / 2;
+    for (const auto& [x0, y0, x1, y1] : {std::array{left, top, midX, midY},
+                                         {midX, top, right, midY},
+                                         {left, midY, midX, bottom},
+                                         {midX, midY, right, bottom}}) {
+        if (!drawnIn(x0, y0, x1, y1, 50)) {
+            return ::testing::AssertionFailure() << "nothing drawn in " << x0 << "," << y0;
+        }
+    }
+    for (const auto& [x, y] :
+         {std::pair{left, top}, {right - 8, top}, {left, bottom - 8}, {right - 8, bottom - 8}}) {
+        if (drawnIn(x, y, x + 8, y + 8, 64)) {
+            return ::testing::AssertionFailure() << "no background at corner " << x << "," << y;
+        }
+    }
+    if (!drawnIn(left, top, left + 200, top + 14, 20)) {
+        return ::testing::AssertionFailure() << "no overlay text";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// Sway draws a tiled window below its title bar, inside a border.
+constexpr int TitleBar = 26;
+inline ::testing::AssertionResult WindowShowsTheFigure() {
+    ::testing::AssertionResult last = ::testing::AssertionFailure();
+    for (int attempt = 0; attempt < 50 && !last; ++attempt, std::this_thread::sleep_for(100ms)) {
+        last = ShowsTheFigure(Screenshot(), 2, TitleBar + 2, OutputWidth - 2, OutputHeight - 2);
+    }
+    return last;
+}
+inline ::testing::AssertionResult FullScreenShowsTheFigure() {
+    ::testing::AssertionResult last = ::testing::AssertionFailure();
+    for (int attempt = 0; attempt < 50 && !last; ++attempt, std::this_thread::sleep_for(100ms)) {
+        last = ShowsTheFigure(Screenshot(), 0, 0, OutputWidth, OutputHeight);
+    }
+    return last;
+}
+
+// Once the screen shows a frame committed after this call: the saver reads every event that
+// reached it before it paints, so input sent before the call has been handled by then.
+inline bool NewFrameShown() {
+    const Picture before = Screenshot();
+    for (int attempt = 0; attempt < 50; ++attempt, std::this_thread::sleep_for(20ms)) {
+        if (Screenshot().pixels != before.pixels) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The virtual pointer: each command is taken by the compositor before the next.
+class Pointer {
+  public:
+    Pointer() {
+        int in[2], out[2];
+        if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) {
+            return;
+        }
+        pid = fork();
+        if (pid == 0) {
+            dup2(in[0], STDIN_FILENO);
+            dup2(out[1], STDOUT_FILENO);
+            execl(pointerProgram.c_str(), pointerProgram.c_str(),
+                  std::to_string(OutputWidth).c_str(), std::to_string(OutputHeight).c_str(),
+                  nullptr);
+            _exit(127);
+        }
+        close(in[0]);
+        close(out[1]);
+        commands = fdopen(in[1], "w");
+        answers = fdopen(out[0], "r");
+    }
+    ~Pointer() {
+        std::fclose(commands);
+        std::fclose(answers);
+        waitpid(pid, nullptr, 0);
+    }
+    void Do(const std::string& command) {
+        std::fprintf(commands, "%s\n", command.c_str());
+        std::fflush(commands);
+        char answer[8] = {};
+        ASSERT_NE(std::fgets(answer, sizeof answer, answers), nullptr) << command;
+    }
+
+  private:
+    pid_t pid = -1;
+    FILE* commands = nullptr;
+    FILE* answers = nullptr;
+};
+
+class WaylandTest : public ::testing::Test {
+  protected:
+    // One compositor for every test of a suite.
+    static void SetUpTestSuite() {
+        socket.clear();
+        char folder[] = "/tmp/epiphase-sway-XXXXXX";
+        runtime = mkdtemp(folder);
+        const std::string config = runtime + "/config";
+        // The other program's window floats in the middle, with nothing drawn round it.
+        std::ofstream(config) << "output * resolution " << OutputWidth << "x" << OutputHeight
+                              << "\nfor_window [app_id=\"plain-window\"] floating enable, border "
+                                 "none, resize set "
+                              << PlainWindow.right - PlainWindow.left << " "
+                              << PlainWindow.bottom - PlainWindow.top << ", move position "
+                              << PlainWindow.left << " " << PlainWindow.top << "\n";
+        const bool root = geteuid() == 0;
+        if (root) { // sway runs as nobody, in a folder of its own
+            chown(runtime.c_str(), 65534, 65534);
+            chmod(config.c_str(), 0644);
+        }
+        compositor = fork();
+        if (compositor == 0) {
+            dup2(open((runtime + "/../epiphase-sway.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                      0644),
+                 STDERR_FILENO);
+            const std::string variable = "XDG_RUNTIME_DIR=" + runtime;
+            std::vector<const char*> argv;
+            if (root) {
+                argv = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+            }
+            argv.insert(argv.end(),
+                        {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "SWAYSOCK",
+                         variable.c_str(), "WLR_BACKENDS=headless", "WLR_RENDERER=pixman",
+                         "WLR_LIBINPUT_NO_DEVICES=1", "sway", "-c", config.c_str(), nullptr});
+            execvp(argv[0], const_cast<char**>(argv.data()));
+            _exit(127);
+        }
+        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        unsetenv("SWAYSOCK");
+        // The display socket and the IPC socket both.
+        for (int attempt = 0; attempt < 100 && (socket.empty() || !getenv("SWAYSOCK")); ++attempt) {
+            std::this_thread::sleep_for(50ms);
+            for (const auto& entry : std::filesystem::directory_iterator(runtime)) {
+                const std::string name = entry.path().filename();
+                if (name.starts_with("wayland-") && !name.ends_with(".lock")) {
+                    socket = name;
+                } else if (name.starts_with("sway-ipc.")) {
+                    setenv("SWAYSOCK", entry.path().c_str(), 1);
+                }
+            }
+        }
+        setenv("WAYLAND_DISPLAY", socket.c_str(), 1);
+        // A keyboard all along, as a seat has: one that comes with the first key would be
+        // announced to the saver only after that key.
+        keyboard = fork();
+        if (keyboard == 0) {
+            execlp("wtype", "wtype", "-s", "86400000", nullptr);
+            _exit(127);
+        }
+    }
+    static void TearDownTestSuite() {
+        kill(keyboard, SIGTERM);
+        waitpid(keyboard, nullptr, 0);
+        kill(compositor, SIGTERM);
+        waitpid(compositor, nullptr, 0);
+        std::filesystem::remove_all(runtime);
+    }
+    void SetUp() override { ASSERT_FALSE(socket.empty()) << "sway did not start"; }
+
+    static inline std::string runtime;
+    static inline std::string socket;
+    static inline pid_t compositor = -1;
+    static inline pid_t keyboard = -1;
+};

@@ -1,0 +1,84 @@
+// The README's idle line under swayidle on a real Wayland compositor (wayland_harness.h): the
+// saver starts in the background, so that swayidle goes on to lock and to turn the outputs off
+// while it shows. A compositor of its own: swaylock's lock outlives the test.
+
+#include "app/tests/wayland_harness.h"
+
+#include <functional>
+
+namespace {
+
+// swayidle with these arguments until the test ends.
+class Swayidle {
+  public:
+    explicit Swayidle(std::vector<std::string> arguments) {
+        pid = fork();
+        if (pid == 0) {
+            std::vector<char*> argv{const_cast<char*>("swayidle")};
+            for (std::string& argument : arguments) {
+                argv.push_back(argument.data());
+            }
+            argv.push_back(nullptr);
+            dup2(open("/dev/null", O_WRONLY), STDERR_FILENO); // its word on D-Bus, which is none
+            execvp(argv[0], argv.data());
+            _exit(127);
+        }
+    }
+    ~Swayidle() {
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+    }
+    bool Running() { return waitpid(pid, nullptr, WNOHANG) == 0; }
+
+  private:
+    pid_t pid = -1;
+};
+
+// Whether `state` holds within `time`, asked every 50 ms.
+bool Within(std::chrono::milliseconds time, const std::function<bool()>& state) {
+    for (const auto end = std::chrono::steady_clock::now() + time;
+         std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(50ms)) {
+        if (state()) {
+            return true;
+        }
+    }
+    return state();
+}
+
+// The saver as the idle line starts it: a process found by its whole command line.
+bool SaverRuns(const std::string& command) {
+    return Shell("pgrep -f -x '" + command + "'").first == 0;
+}
+
+bool ShowsOnly(std::uint32_t colour) {
+    const Picture picture = Screenshot();
+    return !picture.pixels.empty() &&
+           std::all_of(picture.pixels.begin(), picture.pixels.end(),
+                       [colour](std::uint32_t pixel) { return pixel == colour; });
+}
+
+class WaylandIdleTest : public WaylandTest {};
+
+} // namespace
+
+TEST_F(WaylandIdleTest, TheSaverStartsWhenIdleAndInputEndsIt) {
+    const std::string saver = epiphase + " /s";
+    Swayidle idle({"-w", "timeout", "1", saver + " &"});
+    ASSERT_TRUE(FullScreenShowsTheFigure());
+    EXPECT_TRUE(SaverRuns(saver));
+    ASSERT_EQ(Shell("wtype -k space").first, 0);
+    EXPECT_TRUE(Within(5000ms, [&] { return !SaverRuns(saver); }));
+}
+
+// Locked in green, as swaylock -c 00ff00 paints it. A headless output cannot be turned off, so
+// a file made stands for the last step.
+TEST_F(WaylandIdleTest, LaterTimeoutsLockAndGoOnWhileTheSaverShows) {
+    const std::string saver = epiphase + " /s";
+    const std::string lastStep = runtime + "/outputs-off";
+    Swayidle idle({"-w", "timeout", "1", saver + " &", "timeout", "3", "swaylock -f -c 00ff00",
+                   "timeout", "5", "touch " + lastStep});
+    ASSERT_TRUE(FullScreenShowsTheFigure());
+    EXPECT_TRUE(Within(10000ms, [] { return ShowsOnly(0x00FF00); }));
+    EXPECT_TRUE(Within(5000ms, [&] { return !SaverRuns(saver); }));
+    EXPECT_TRUE(Within(10000ms, [&] { return std::filesystem::exists(lastStep); }));
+}

@@ -1,0 +1,134 @@
+// The live wallpaper on a real Wayland compositor (wayland_harness.h): -root on the background
+// layer of the output, below other programs' windows and without the keyboard, until SIGTERM.
+
+#include "app/tests/wayland_harness.h"
+
+namespace {
+
+// Another program's window (wayland_plain_window.cpp), floating where PlainWindow says.
+class OtherProgramsWindow {
+  public:
+    OtherProgramsWindow() {
+        pid = fork();
+        if (pid == 0) {
+            execl(plainWindowProgram.c_str(), plainWindowProgram.c_str(), nullptr);
+            _exit(127);
+        }
+    }
+    ~OtherProgramsWindow() {
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+    }
+
+  private:
+    pid_t pid = -1;
+};
+
+constexpr std::uint32_t PlainColour = 0x123456; // wayland_plain_window.cpp's
+
+// The figure on the whole output but inside the other window, which shows its own colour.
+::testing::AssertionResult FigureShowsAroundTheOtherWindow() {
+    ::testing::AssertionResult last = ::testing::AssertionFailure();
+    for (int attempt = 0; attempt < 50 && !last; ++attempt, std::this_thread::sleep_for(100ms)) {
+        const Picture picture = Screenshot();
+        last = ShowsTheFigure(picture, 0, 0, OutputWidth, OutputHeight);
+        for (int y = PlainWindow.top; last && y < PlainWindow.bottom; ++y) {
+            for (int x = PlainWindow.left; last && x < PlainWindow.right; ++x) {
+                if (picture.At(x, y) != PlainColour) {
+                    last = ::testing::AssertionFailure()
+                           << "the other window shows " << std::hex << picture.At(x, y) << " at "
+                           << std::dec << x << "," << y;
+                }
+            }
+        }
+    }
+    return last;
+}
+
+// Whether the compositor gave the keyboard to the program whose protocol log this is.
+bool KeyboardCameIn(const std::string& log) {
+    std::ifstream file(log);
+    for (std::string line; std::getline(file, line);) {
+        if (line.find(" wl_keyboard@") != std::string::npos &&
+            line.find(".enter(") != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+TEST_F(WaylandTest, WallpaperShowsBelowOtherWindowsOutlivesInputAndEndsOnTermOrInterrupt) {
+    Pointer pointer;
+    for (const int signal : {SIGTERM, SIGINT}) {
+        const std::string log = runtime + "/wallpaper.log";
+        Saver wallpaper({"-root"}, "WAYLAND_DEBUG=client", log);
+        ASSERT_TRUE(FullScreenShowsTheFigure());
+        pointer.Do("to 100 100");
+        pointer.Do("by 50 50");
+        pointer.Do("click");
+        ASSERT_EQ(Shell("wtype -k space q").first, 0);
+        EXPECT_TRUE(NewFrameShown() && FullScreenShowsTheFigure() && wallpaper.Running());
+        EXPECT_FALSE(KeyboardCameIn(log)); // keys stay with the windows
+        {
+            OtherProgramsWindow window;
+            EXPECT_TRUE(FigureShowsAroundTheOtherWindow());
+        }
+        wallpaper.Signal(signal);
+        EXPECT_EQ(wallpaper.ExitCode(), 0) << signal;
+    }
+}
+
+TEST_F(WaylandTest, ASecondWallpaperEndsAtOnceAndTheFirstStays) {
+    Saver first({"-root"});
+    ASSERT_TRUE(FullScreenShowsTheFigure());
+    Saver second({"-root"});
+    EXPECT_EQ(second.ExitCode(2000ms), 0);
+    EXPECT_TRUE(first.Running());
+    EXPECT_TRUE(FullScreenShowsTheFigure());
+}
+
+namespace {
+
+// A compositor of its own, for the output added beside the first.
+class WaylandTwoOutputsTest : public WaylandTest {};
+
+// The first output shows the figure with its text; the second, to its right, lines over a
+// background.
+::testing::AssertionResult BothOutputsShowIt() {
+    ::testing::AssertionResult last = ::testing::AssertionFailure();
+    for (int attempt = 0; attempt < 50 && !last; ++attempt, std::this_thread::sleep_for(100ms)) {
+        const Picture picture = Screenshot();
+        last = ShowsTheFigure(picture, 0, 0, OutputWidth, OutputHeight);
+        if (last && picture.width < 2 * OutputWidth) {
+            last = ::testing::AssertionFailure() << "one output only";
+        }
+        std::map<std::uint32_t, int> counts;
+        for (int y = 0; last && y < OutputHeight; ++y) {
+            for (int x = OutputWidth; x < 2 * OutputWidth; ++x) {
+                ++counts[picture.At(x, y)];
+            }
+        }
+        if (last && (counts.size() < 2 || counts.begin()->second == OutputWidth * OutputHeight)) {
+            last = ::testing::AssertionFailure() << "nothing drawn on the second output";
+        }
+    }
+    return last;
+}
+
+} // namespace
+
+TEST_F(WaylandTwoOutputsTest, WallpaperAndFullScreenCoverEveryOutputAndAKeyEndsTheSaver) {
+    ASSERT_EQ(Shell("swaymsg create_output").first, 0);
+    {
+        Saver wallpaper({"-root"});
+        EXPECT_TRUE(BothOutputsShowIt());
+        wallpaper.Signal(SIGTERM);
+        EXPECT_EQ(wallpaper.ExitCode(), 0);
+    }
+    Saver saver({"/s"});
+    EXPECT_TRUE(BothOutputsShowIt());
+    ASSERT_EQ(Shell("wtype -k space").first, 0); // the keyboard is the saver's, on both
+    EXPECT_EQ(saver.ExitCode(), 0);
+}
