@@ -2,9 +2,11 @@
 
 // A real Wayland compositor for the Linux program: sway, headless, started as an unprivileged
 // user (it refuses to run as root), with screenshots by grim, keys by wtype and a virtual
-// pointer of ours (wayland_pointer.cpp).
+// pointer of ours (pointer.cpp).
 
-#include "app/tests/x11_harness.h"
+#include "app/tests/saver_process.h"
+
+#include <gtest/gtest.h>
 
 #include <array>
 #include <cstdio>

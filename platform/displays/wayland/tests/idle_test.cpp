@@ -1,8 +1,8 @@
-// The README's idle line under swayidle on a real Wayland compositor (wayland_harness.h): the
+// The README's idle line under swayidle on a real Wayland compositor (harness.h): the
 // saver starts in the background, so that swayidle goes on to lock and to turn the outputs off
 // while it shows. A compositor of its own: swaylock's lock outlives the test.
 
-#include "app/tests/wayland_harness.h"
+#include "platform/displays/wayland/tests/harness.h"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
-// The Linux program on a real Wayland compositor (wayland_harness.h): its window, full screen,
+// The Linux program on a real Wayland compositor (harness.h): its window, full screen,
 // pacing and scale.
 
-#include "app/tests/wayland_harness.h"
+#include "platform/displays/wayland/tests/harness.h"
 
 TEST_F(WaylandTest, WindowOfItsOwnShowsTheFigureAtItsSizeAndEndsOnQEscapeOrClose) {
     for (const char* end : {"wtype q", "wtype -k Escape", "swaymsg kill"}) {

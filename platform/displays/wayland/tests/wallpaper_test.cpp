@@ -1,11 +1,11 @@
-// The live wallpaper on a real Wayland compositor (wayland_harness.h): -root on the background
+// The live wallpaper on a real Wayland compositor (harness.h): -root on the background
 // layer of the output, below other programs' windows and without the keyboard, until SIGTERM.
 
-#include "app/tests/wayland_harness.h"
+#include "platform/displays/wayland/tests/harness.h"
 
 namespace {
 
-// Another program's window (wayland_plain_window.cpp), floating where PlainWindow says.
+// Another program's window (plain_window.cpp), floating where PlainWindow says.
 class OtherProgramsWindow {
   public:
     OtherProgramsWindow() {
@@ -24,7 +24,7 @@ class OtherProgramsWindow {
     pid_t pid = -1;
 };
 
-constexpr std::uint32_t PlainColour = 0x123456; // wayland_plain_window.cpp's
+constexpr std::uint32_t PlainColour = 0x123456; // plain_window.cpp's
 
 // The figure on the whole output but inside the other window, which shows its own colour.
 ::testing::AssertionResult FigureShowsAroundTheOtherWindow() {

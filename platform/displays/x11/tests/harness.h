@@ -3,6 +3,8 @@
 // Driving the Linux program on a real X display from outside, as a user or the xscreensaver
 // daemon would: its processes, windows made for it, and what reaches them.
 
+#include "app/tests/saver_process.h"
+
 #include <gtest/gtest.h>
 
 // After GoogleTest: Xlib's macros (None, Bool, ...) would break its headers.
@@ -25,59 +27,6 @@
 #include <vector>
 
 using namespace std::chrono_literals;
-
-inline std::string epiphase; // the program under test, from the command line
-
-// A process of the program, killed if a test leaves it running. `environment` is one more
-// variable (NAME=VALUE) for it; its standard error goes to the file `errors` where one is named.
-class Saver {
-  public:
-    explicit Saver(std::vector<std::string> arguments, std::string environment = "",
-                   const std::string& errors = "") {
-        pid = fork();
-        if (pid == 0) {
-            if (!environment.empty()) {
-                putenv(environment.data());
-            }
-            dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
-            if (!errors.empty()) {
-                dup2(open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
-            }
-            std::vector<char*> argv{epiphase.data()};
-            for (std::string& argument : arguments) {
-                argv.push_back(argument.data());
-            }
-            argv.push_back(nullptr);
-            execv(epiphase.c_str(), argv.data());
-            _exit(127);
-        }
-    }
-    ~Saver() {
-        if (Running()) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-    bool Running() {
-        exited = exited || waitpid(pid, &status, WNOHANG) == pid;
-        return !exited;
-    }
-    // The exit code once it ended by itself within the time, else -1000.
-    int ExitCode(std::chrono::milliseconds within = 5000ms) {
-        for (const auto end = std::chrono::steady_clock::now() + within;
-             Running() && std::chrono::steady_clock::now() < end;) {
-            std::this_thread::sleep_for(1ms);
-        }
-        return exited && WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
-    }
-    void Signal(int number) { kill(pid, number); }
-    pid_t Pid() const { return pid; }
-
-  private:
-    pid_t pid = -1;
-    int status = 0;
-    bool exited = false;
-};
 
 class X11Test : public ::testing::Test {
   protected:

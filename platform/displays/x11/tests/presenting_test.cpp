@@ -3,7 +3,7 @@
 // picture in every kind of window, at the paced rate whatever state shared memory is in, and
 // nothing left behind or aborted whatever happens to the program.
 
-#include "app/tests/x11_harness.h"
+#include "platform/displays/x11/tests/harness.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

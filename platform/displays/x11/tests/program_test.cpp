@@ -1,7 +1,7 @@
 // The Linux program on a real X display (Xvfb in the test command), driven from outside as a
 // user or the xscreensaver daemon would: windows handed over, real input, signals.
 
-#include "app/tests/x11_harness.h"
+#include "platform/displays/x11/tests/harness.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

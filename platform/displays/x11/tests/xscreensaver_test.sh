@@ -3,7 +3,7 @@
 # program inside the daemon's window, deactivating it ends the program; the real settings program
 # previews it.
 set -u
-source "$(dirname "$0")/checks.sh"
+source "$(dirname "$0")/../../../../app/tests/checks.sh" # the shell tests' own checks
 chmod 755 "$work"
 cp "$1" "$work/epiphase"
 mkdir -p "$work/home"
