@@ -13,11 +13,14 @@ TEST_F(WaylandTest, WindowOfItsOwnShowsTheFigureAtItsSizeAndEndsOnQEscapeOrClose
 }
 
 // 3 pixels from where the pointer was first seen leave it running, 5 end it; so do a key and
-// a button.
+// each button.
 TEST_F(WaylandTest, FullScreenCoversTheOutputAndEndsOnTravelBeyondFourPixelsAKeyOrAButton) {
     Pointer pointer;
-    for (const auto& [last, input] :
-         {std::pair{"by 0 5", true}, {"wtype -k space", false}, {"click", true}}) {
+    for (const auto& [last, input] : {std::pair{"by 0 5", true},
+                                      {"wtype -k space", false},
+                                      {"click", true},
+                                      {"click right", true},
+                                      {"click middle", true}}) {
         pointer.Do("to 640 360");
         Saver saver({"/s"});
         ASSERT_TRUE(FullScreenShowsTheFigure()) << last;
