@@ -82,3 +82,18 @@ TEST_F(WaylandIdleTest, LaterTimeoutsLockAndGoOnWhileTheSaverShows) {
     EXPECT_TRUE(Within(5000ms, [&] { return !SaverRuns(saver); }));
     EXPECT_TRUE(Within(10000ms, [&] { return std::filesystem::exists(lastStep); }));
 }
+
+namespace {
+
+// A compositor of its own: swaylock's lock outlives the test.
+class WaylandLockTest : public WaylandTest {};
+
+} // namespace
+
+// swaylock takes the keyboard for its lock (-f: once locked): /s, which held it, ends.
+TEST_F(WaylandLockTest, TheKeyboardTakenByAnotherProgramEndsTheSaver) {
+    Saver saver({"/s"});
+    ASSERT_TRUE(FullScreenShowsTheFigure());
+    ASSERT_EQ(Shell("swaylock -f -c 00ff00 >/dev/null").first, 0);
+    EXPECT_EQ(saver.ExitCode(), 0);
+}
