@@ -1,6 +1,7 @@
 // The README's idle line under swayidle on a real Wayland compositor (wayland_harness.h): the
 // saver starts in the background, so that swayidle goes on to lock and to turn the outputs off
-// while it shows. A compositor of its own: swaylock's lock outlives the test.
+// while it shows; and swaylock taking the keyboard from the saver. Compositors of their own:
+// swaylock's lock outlives the test.
 
 #include "app/tests/wayland_harness.h"
 
