@@ -1,5 +1,5 @@
 // The Linux program on a real Wayland compositor (wayland_harness.h): its window, full screen,
-// pacing and scale.
+// sizes, pacing and scale.
 
 #include "app/tests/wayland_harness.h"
 
