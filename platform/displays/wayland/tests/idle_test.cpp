@@ -1,6 +1,7 @@
 // The README's idle line under swayidle on a real Wayland compositor (harness.h): the
 // saver starts in the background, so that swayidle goes on to lock and to turn the outputs off
-// while it shows. A compositor of its own: swaylock's lock outlives the test.
+// while it shows; and swaylock taking the keyboard from the saver. Compositors of their own:
+// swaylock's lock outlives the test.
 
 #include "platform/displays/wayland/tests/harness.h"
 
@@ -81,4 +82,19 @@ TEST_F(WaylandIdleTest, LaterTimeoutsLockAndGoOnWhileTheSaverShows) {
     EXPECT_TRUE(Within(10000ms, [] { return ShowsOnly(0x00FF00); }));
     EXPECT_TRUE(Within(5000ms, [&] { return !SaverRuns(saver); }));
     EXPECT_TRUE(Within(10000ms, [&] { return std::filesystem::exists(lastStep); }));
+}
+
+namespace {
+
+// A compositor of its own: swaylock's lock outlives the test.
+class WaylandLockTest : public WaylandTest {};
+
+} // namespace
+
+// swaylock takes the keyboard for its lock (-f: once locked): /s, which held it, ends.
+TEST_F(WaylandLockTest, TheKeyboardTakenByAnotherProgramEndsTheSaver) {
+    Saver saver({"/s"});
+    ASSERT_TRUE(FullScreenShowsTheFigure());
+    ASSERT_EQ(Shell("swaylock -f -c 00ff00 >/dev/null").first, 0);
+    EXPECT_EQ(saver.ExitCode(), 0);
 }

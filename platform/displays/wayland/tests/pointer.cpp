@@ -3,7 +3,7 @@
 // "ok" once the compositor has taken it:
 //   to X Y     moves to X, Y of a WIDTH × HEIGHT layout (the arguments)
 //   by DX DY   moves by DX, DY
-//   click      presses and releases the left button
+//   click [B]  presses and releases button B: left (the default), right or middle
 
 #include "wlr-virtual-pointer-unstable-v1.h"
 
@@ -59,8 +59,14 @@ int main(int argc, char** argv) {
     for (std::string line; std::getline(std::cin, line);) {
         std::istringstream words(line);
         std::string command;
+        words >> command;
         int x = 0, y = 0;
-        words >> command >> x >> y;
+        std::string button = "left";
+        if (command == "click") {
+            words >> button;
+        } else {
+            words >> x >> y;
+        }
         time += 10;
         if (command == "to") {
             zwlr_virtual_pointer_v1_motion_absolute(pointer, time, static_cast<std::uint32_t>(x),
@@ -69,10 +75,12 @@ int main(int argc, char** argv) {
             zwlr_virtual_pointer_v1_motion(pointer, time, wl_fixed_from_int(x),
                                            wl_fixed_from_int(y));
         } else if (command == "click") {
-            zwlr_virtual_pointer_v1_button(pointer, time, BTN_LEFT,
-                                           WL_POINTER_BUTTON_STATE_PRESSED);
+            const std::uint32_t code = button == "right"    ? BTN_RIGHT
+                                       : button == "middle" ? BTN_MIDDLE
+                                                            : BTN_LEFT;
+            zwlr_virtual_pointer_v1_button(pointer, time, code, WL_POINTER_BUTTON_STATE_PRESSED);
             zwlr_virtual_pointer_v1_frame(pointer);
-            zwlr_virtual_pointer_v1_button(pointer, time + 5, BTN_LEFT,
+            zwlr_virtual_pointer_v1_button(pointer, time + 5, code,
                                            WL_POINTER_BUTTON_STATE_RELEASED);
         }
         zwlr_virtual_pointer_v1_frame(pointer);

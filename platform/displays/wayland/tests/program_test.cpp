@@ -1,5 +1,5 @@
 // The Linux program on a real Wayland compositor (harness.h): its window, full screen,
-// pacing and scale.
+// sizes, pacing and scale.
 
 #include "platform/displays/wayland/tests/harness.h"
 
@@ -13,11 +13,14 @@ TEST_F(WaylandTest, WindowOfItsOwnShowsTheFigureAtItsSizeAndEndsOnQEscapeOrClose
 }
 
 // 3 pixels from where the pointer was first seen leave it running, 5 end it; so do a key and
-// a button.
+// each button.
 TEST_F(WaylandTest, FullScreenCoversTheOutputAndEndsOnTravelBeyondFourPixelsAKeyOrAButton) {
     Pointer pointer;
-    for (const auto& [last, input] :
-         {std::pair{"by 0 5", true}, {"wtype -k space", false}, {"click", true}}) {
+    for (const auto& [last, input] : {std::pair{"by 0 5", true},
+                                      {"wtype -k space", false},
+                                      {"click", true},
+                                      {"click right", true},
+                                      {"click middle", true}}) {
         pointer.Do("to 640 360");
         Saver saver({"/s"});
         ASSERT_TRUE(FullScreenShowsTheFigure()) << last;
@@ -33,6 +36,83 @@ TEST_F(WaylandTest, FullScreenCoversTheOutputAndEndsOnTravelBeyondFourPixelsAKey
         }
         EXPECT_EQ(saver.ExitCode(), 0) << last;
     }
+}
+
+namespace {
+
+// Once the output shows at `a` a whole frame of its size: the figure in each quarter over the
+// background (the commonest colour), and the credit line along the bottom in the text's
+// colour, the background's dim complement.
+::testing::AssertionResult ShowsAFrameOfItsSize(const Area& a) {
+    ::testing::AssertionResult last = ::testing::AssertionFailure();
+    for (int attempt = 0; attempt < 50 && !last; ++attempt, std::this_thread::sleep_for(100ms)) {
+        const Picture p = Screenshot();
+        if (p.width < a.right || p.height < a.bottom) {
+            last = ::testing::AssertionFailure() << "no screenshot";
+            continue;
+        }
+        std::map<std::uint32_t, int> counts;
+        for (int y = a.top; y < a.bottom; ++y) {
+            for (int x = a.left; x < a.right; ++x) {
+                ++counts[p.At(x, y)];
+            }
+        }
+        const std::uint32_t background =
+            std::max_element(counts.begin(), counts.end(), [](auto& one, auto& other) {
+                return one.second < other.second;
+            })->first;
+        std::uint32_t text = 0;
+        for (const int shift : {16, 8, 0}) {
+            text |= (255 - (background >> shift & 0xFF)) / 3 << shift;
+        }
+        const auto count = [&](int x0, int y0, int x1, int y1, auto&& wanted) {
+            int found = 0;
+            for (int y = y0; y < y1; ++y) {
+                for (int x = x0; x < x1; ++x) {
+                    found += wanted(p.At(x, y));
+                }
+            }
+            return found;
+        };
+        const auto drawn = [&](int x0, int y0, int x1, int y1) {
+            return count(x0, y0, x1, y1, [&](std::uint32_t c) { return c != background; }) >= 20;
+        };
+        const int midX = (a.left + a.right) / 2, midY = (a.top + a.bottom) / 2;
+        const int top = a.top + 16, bottom = a.bottom - 16;
+        const int credit = count(a.left + 3, a.bottom - 13, std::min(a.right, a.left + 150),
+                                 a.bottom - 3, [&](std::uint32_t c) { return c == text; });
+        if (!drawn(a.left, top, midX, midY) || !drawn(midX, top, a.right, midY) ||
+            !drawn(a.left, midY, midX, bottom) || !drawn(midX, midY, a.right, bottom)) {
+            last = ::testing::AssertionFailure() << "a quarter without the figure";
+        } else if (credit < 40) {
+            last = ::testing::AssertionFailure() << credit << " pixels of the credit line";
+        } else {
+            last = ::testing::AssertionSuccess();
+        }
+    }
+    return last;
+}
+
+} // namespace
+
+// The window follows the size sway gives it, smaller, larger, wider or taller: floating, with
+// no border, where it is moved to.
+TEST_F(WaylandTest, WindowShowsAWholeFrameOfEachSizeTheCompositorGivesIt) {
+    Saver saver({"-window"});
+    ASSERT_TRUE(WindowShowsTheFigure());
+    for (const Area& a : {Area{100, 100, 500, 400}, Area{200, 60, 1200, 660},
+                          Area{40, 40, 340, 640}, Area{300, 200, 700, 300}}) {
+        const std::string size = std::to_string(a.right - a.left) + " " +
+                                 std::to_string(a.bottom - a.top) + ", move position " +
+                                 std::to_string(a.left) + " " + std::to_string(a.top);
+        ASSERT_EQ(Shell("swaymsg '[app_id=epiphase] floating enable, border none, resize set " +
+                        size + "'")
+                      .first,
+                  0);
+        EXPECT_TRUE(ShowsAFrameOfItsSize(a)) << size;
+    }
+    saver.Signal(SIGTERM);
+    EXPECT_EQ(saver.ExitCode(), 0);
 }
 
 TEST_F(WaylandTest, ASecondFullScreenSaverDefersToTheFirst) {

@@ -80,6 +80,24 @@ TEST_F(WaylandTest, WallpaperShowsBelowOtherWindowsOutlivesInputAndEndsOnTermOrI
     }
 }
 
+// /s lies on the overlay layer, over another program's full-screen window: sway hides the layer
+// below it, the top one, under such a window.
+TEST_F(WaylandTest, FullScreenSaverLiesOverAnotherProgramsFullScreenWindow) {
+    OtherProgramsWindow window;
+    bool covered = false; // the window fills the output, asked again until it has shown
+    for (int attempt = 0; attempt < 50 && !covered; ++attempt, std::this_thread::sleep_for(100ms)) {
+        Shell("swaymsg '[app_id=plain-window] fullscreen enable'");
+        const Picture picture = Screenshot();
+        covered = !picture.pixels.empty() &&
+                  std::all_of(picture.pixels.begin(), picture.pixels.end(),
+                              [](std::uint32_t pixel) { return pixel == PlainColour; });
+    }
+    ASSERT_TRUE(covered);
+    Saver saver({"/s"});
+    EXPECT_TRUE(FullScreenShowsTheFigure());
+    EXPECT_TRUE(saver.Running());
+}
+
 TEST_F(WaylandTest, ASecondWallpaperEndsAtOnceAndTheFirstStays) {
     Saver first({"-root"});
     ASSERT_TRUE(FullScreenShowsTheFigure());

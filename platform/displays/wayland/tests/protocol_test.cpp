@@ -1,0 +1,101 @@
+// The program on a real Wayland compositor (harness.h) as the compositor sees it: its
+// requests in the protocol log (WAYLAND_DEBUG=client) for the cursor and the frames it presents.
+
+#include "platform/displays/wayland/tests/harness.h"
+
+#include <functional>
+#include <regex>
+
+namespace {
+
+std::vector<std::string> LinesOf(const std::string& log) {
+    std::vector<std::string> lines;
+    std::ifstream file(log);
+    for (std::string line; std::getline(file, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Once `state` holds of the log's lines (20 s at most, asked every 100 ms).
+bool LogShows(const std::string& log,
+              const std::function<bool(const std::vector<std::string>&)>& state) {
+    for (int attempt = 0; attempt < 200; ++attempt, std::this_thread::sleep_for(100ms)) {
+        if (state(LinesOf(log))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Has(const std::string& line, const char* text) {
+    return line.find(text) != std::string::npos;
+}
+
+int Commits(const std::vector<std::string>& lines) {
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return Has(line, " -> wl_surface@") && Has(line, ".commit()");
+    }));
+}
+
+} // namespace
+
+// Over /s the pointer is hidden as soon as it is on the saver (a cursor of no surface); over
+// -window it keeps the compositor's.
+TEST_F(WaylandTest, ThePointerHidesOverTheFullScreenSaverAndShowsOverTheWindow) {
+    Pointer pointer;
+    const std::string log = runtime + "/cursor.log";
+    for (const auto& [mode, hidden] : {std::pair{"/s", true}, {"-window", false}}) {
+        pointer.Do("to 640 360");
+        Saver saver({mode}, "WAYLAND_DEBUG=client", log);
+        ASSERT_TRUE(hidden ? FullScreenShowsTheFigure() : WindowShowsTheFigure()) << mode;
+        pointer.Do("to 640 360"); // the compositor tells it where the pointer is
+        const auto entered = [](const std::vector<std::string>& lines) {
+            return std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+                return Has(line, " wl_pointer@") && Has(line, ".enter(");
+            });
+        };
+        ASSERT_TRUE(LogShows(log, entered)) << mode;
+        ASSERT_TRUE(NewFrameShown()) << mode;
+        saver.Signal(SIGTERM); // the log is complete once it has ended
+        EXPECT_EQ(saver.ExitCode(), 0) << mode;
+        bool hiddenSeen = false;
+        for (const std::string& line : LinesOf(log)) {
+            hiddenSeen = hiddenSeen || (Has(line, ".set_cursor(") && Has(line, ", nil, "));
+        }
+        EXPECT_EQ(hiddenSeen, hidden) << mode;
+    }
+}
+
+// 60 frames of /s on the 1280x720 output: the buffers the compositor released serve the next
+// frames, from the memory first shared (one missed release makes a frame wait and then take
+// fresh memory), and each commit's damage covers the whole picture.
+TEST_F(WaylandTest, ReleasedBuffersServeTheNextFramesAndEachCommitDamagesTheWholePicture) {
+    const std::string log = runtime + "/presenting.log";
+    Saver saver({"/s"}, "WAYLAND_DEBUG=client", log);
+    ASSERT_TRUE(FullScreenShowsTheFigure());
+    ASSERT_TRUE(LogShows(log, [](const auto& lines) { return Commits(lines) >= 60; }));
+    saver.Signal(SIGTERM); // the log is complete once it has ended
+    EXPECT_EQ(saver.ExitCode(), 0);
+    int pools = 0, frames = 0, wholeFrames = 0;
+    bool attached = false, whole = false;
+    const std::regex damage(R"(damage(_buffer)?\((-?\d+), (-?\d+), (-?\d+), (-?\d+)\))");
+    for (const std::string& line : LinesOf(log)) {
+        std::smatch found;
+        pools += Has(line, " -> wl_shm@") && Has(line, ".create_pool(");
+        if (Has(line, " -> wl_surface@") && Has(line, ".attach(")) {
+            attached = true;
+        } else if (Has(line, " -> wl_surface@") && std::regex_search(line, found, damage)) {
+            whole = whole || (std::stoi(found[2]) <= 0 && std::stoi(found[3]) <= 0 &&
+                              std::stoi(found[2]) + std::stoi(found[4]) >= OutputWidth &&
+                              std::stoi(found[3]) + std::stoi(found[5]) >= OutputHeight);
+        } else if (Has(line, " -> wl_surface@") && Has(line, ".commit()") && attached) {
+            ++frames;
+            wholeFrames += whole;
+            attached = whole = false;
+        }
+    }
+    EXPECT_GE(frames, 59);
+    EXPECT_EQ(wholeFrames, frames);
+    EXPECT_LE(pools, 4);
+}
