@@ -49,7 +49,8 @@ struct Picture {
 };
 
 inline Picture Screenshot() {
-    const std::string path = std::filesystem::temp_directory_path() / "epiphase-wayland-shot.ppm";
+    // In the suite's own folder: two runs of the tests at once must not read each other's.
+    const std::string path = std::string(std::getenv("XDG_RUNTIME_DIR")) + "/shot.ppm";
     Picture picture;
     if (Shell("grim -t ppm " + path).first != 0) {
         return picture;
