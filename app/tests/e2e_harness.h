@@ -122,7 +122,7 @@ inline DWORD MillisecondsToHide(HWND window) {
     return GetTickCount() - start;
 }
 // Input ends the saver at once, between paced frames too; the bound leaves room for a loaded
-// machine (a frame lasts 17 ms; under Wine here the window was hidden within 2 ms of the input).
+// machine (a frame lasts 17 ms; under Wine here the window was hidden 1 to 19 ms after input).
 constexpr DWORD DismissalBound = 250;
 
 // The input just given ends the saver with 0, its window hidden within the bound.
