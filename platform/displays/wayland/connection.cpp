@@ -46,7 +46,10 @@ const wl_output_listener OutputListener{
                 output.height = height;
             }
         },
-    .done = [](void*, wl_output*) {},
+    .done =
+        [](void* data, wl_output*) {
+            static_cast<WaylandOutput*>(data)->connection->outputsChanged = true;
+        },
     .scale =
         [](void* data, wl_output*, std::int32_t factor) {
             static_cast<WaylandOutput*>(data)->scale = std::max(factor, 1);
@@ -79,20 +82,23 @@ void Announce(void* data, wl_registry* registry, std::uint32_t name, const char*
         c.seatVersion = std::min<std::uint32_t>(version, 5);
     } else if (is(wl_output_interface)) {
         auto output = std::make_unique<WaylandOutput>();
+        output->connection = &c;
         output->name = name;
         output->output = Bind<wl_output>(registry, name, wl_output_interface, version, 2);
         wl_output_add_listener(output->output, &OutputListener, output.get());
         c.outputs.push_back(std::move(output));
+        c.outputsChanged = true;
     }
 }
 
 void Withdraw(void* data, wl_registry*, std::uint32_t name) {
-    auto& outputs = static_cast<WaylandConnection*>(data)->outputs;
-    std::erase_if(outputs, [name](const std::unique_ptr<WaylandOutput>& output) {
+    auto& c = *static_cast<WaylandConnection*>(data);
+    std::erase_if(c.outputs, [&c, name](const std::unique_ptr<WaylandOutput>& output) {
         if (output->name != name) {
             return false;
         }
         wl_output_destroy(output->output);
+        c.outputsChanged = true;
         return true;
     });
 }

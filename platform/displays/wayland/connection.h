@@ -24,7 +24,10 @@ struct zwlr_layer_shell_v1;
 
 namespace portable {
 
+struct WaylandConnection;
+
 struct WaylandOutput {
+    WaylandConnection* connection = nullptr;
     wl_output* output = nullptr;
     std::uint32_t name = 0;    // the global's
     int x = 0, y = 0;          // where the compositor lays it out
@@ -49,6 +52,8 @@ struct WaylandConnection {
     std::uint32_t seatName = 0;
     std::uint32_t seatVersion = 0;
     std::vector<std::unique_ptr<WaylandOutput>> outputs;
+    // An output described afresh, added or gone since the windows last followed them.
+    bool outputsChanged = false;
 
     WaylandOutput* OutputOf(wl_output* output) const;
     // Dispatches the events of `queue` (null: the default queue) that have arrived. With

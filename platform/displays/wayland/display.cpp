@@ -1,20 +1,27 @@
 #include "platform/displays/wayland/display.h"
 
 #include "platform/displays/live/end_signals.h"
-#include "platform/displays/live/steady_pacing.h"
 #include "platform/displays/live/stand_in_windows.h"
-#include "platform/portable/user.h"
+#include "platform/displays/live/steady_pacing.h"
 #include "platform/displays/wayland/connection.h"
 #include "platform/displays/wayland/input.h"
 #include "platform/displays/wayland/other_windows.h"
 #include "platform/displays/wayland/own_windows.h"
 #include "platform/displays/wayland/presenter.h"
+#include "platform/portable/user.h"
 #include "platform/portable/window_manager.h"
 
 #include <map>
 #include <utility>
 
 namespace portable {
+
+namespace {
+
+// A frame shown takes a refresh or two; no word in this long, and the output is taken to be off.
+constexpr std::chrono::milliseconds FrameSilence{250};
+
+} // namespace
 
 struct WaylandDisplay::State {
     std::unique_ptr<WaylandConnection> connection;
@@ -38,15 +45,52 @@ struct WaylandDisplay::State {
         }
         return false;
     }
-    bool FramePending() const {
+    // A part waits for its last frame to be shown, unless the compositor has sent no word of it
+    // for so long that its output is taken to be off (switched off, hidden): then the others go
+    // on without it, and it catches up once the word comes.
+    bool Waiting(const WaylandPart& part, std::chrono::steady_clock::time_point now) const {
+        return part.frame != nullptr && now - part.frameAsked < FrameSilence;
+    }
+    // Whether a frame could be shown now: no part waits, and some part is ready for one.
+    bool FramesWanted() const {
+        const auto now = clock();
+        bool ready = windows.empty();
         for (const auto& [handle, window] : windows) {
             for (const auto& part : window->parts) {
-                if (part->frame != nullptr) {
-                    return true;
+                if (Waiting(*part, now)) {
+                    return false;
+                }
+                ready = ready || part->frame == nullptr;
+            }
+        }
+        return ready;
+    }
+    // How long to sleep at most: until a waiting part's silence would be long enough.
+    std::optional<std::chrono::nanoseconds> SleepBound() const {
+        std::optional<std::chrono::nanoseconds> bound = pacing.SleepBound();
+        const auto now = clock();
+        for (const auto& [handle, window] : windows) {
+            for (const auto& part : window->parts) {
+                if (Waiting(*part, now)) {
+                    const auto left = part->frameAsked + FrameSilence - now;
+                    bound = bound ? std::min(*bound, left) : left;
                 }
             }
         }
-        return false;
+        return bound;
+    }
+    void FollowOutputs() {
+        if (!connection->outputsChanged) {
+            return;
+        }
+        connection->outputsChanged = false;
+        for (const auto& [handle, window] : windows) {
+            const auto forget = [this](WaylandPart& part) { presenter->Forget(part.surface); };
+            if (window->layered && !portable::FollowOutputs(*connection, *window, forget)) {
+                PostMessageA(handle, WM_CLOSE, 0, 0); // the last output went
+            }
+        }
+        connection->Flush();
     }
 };
 
@@ -160,8 +204,8 @@ void WaylandDisplay::PaintBegins(HWND) {
 }
 
 bool WaylandDisplay::PaintDue() {
-    // The compositor's frame callback first: never faster than it shows frames.
-    return !state->FramePending() && state->pacing.PaintDue();
+    // The compositor's frame callbacks first: never faster than it shows frames.
+    return state->FramesWanted() && state->pacing.PaintDue();
 }
 
 void WaylandDisplay::Present(HWND handle, const Surface& surface, const RECT& painted) {
@@ -171,15 +215,19 @@ void WaylandDisplay::Present(HWND handle, const Surface& surface, const RECT& pa
     }
     for (const auto& part : found->second->parts) {
         const RECT shown = IntersectRects(part->part, {0, 0, surface.width, surface.height});
-        const RECT area = IntersectRects(painted, shown);
+        const RECT area = IntersectRects(part->framesMissed ? shown : painted, shown);
         if (!part->configured || IsEmptyRect(area)) {
             continue;
         }
-        state->presenter->Attach(part->surface, surface, shown, area);
-        if (part->frame == nullptr) {
-            part->frame = wl_surface_frame(part->surface);
-            wl_callback_add_listener(part->frame, &FrameShown, part.get());
+        if (part->frame != nullptr) { // its output is off: it shows this frame later, whole
+            part->framesMissed = true;
+            continue;
         }
+        state->presenter->Attach(part->surface, surface, shown, area);
+        part->framesMissed = false;
+        part->frame = wl_surface_frame(part->surface);
+        part->frameAsked = state->clock();
+        wl_callback_add_listener(part->frame, &FrameShown, part.get());
         wl_surface_commit(part->surface);
     }
     state->connection->Flush();
@@ -187,8 +235,10 @@ void WaylandDisplay::Present(HWND handle, const Surface& surface, const RECT& pa
 
 bool WaylandDisplay::PumpEvents(bool wait) {
     state->presenter->TakeReleases();
-    state->connection->Dispatch(nullptr, wait && !EndSignalled(), state->pacing.SleepBound(), true);
+    state->connection->Dispatch(nullptr, wait && !EndSignalled(), state->SleepBound(), true);
     state->presenter->TakeReleases();
+    state->input->KeyboardSettled(state->connection->outputsChanged);
+    state->FollowOutputs();
     CloseWindowsOnEndSignal();
     return true;
 }

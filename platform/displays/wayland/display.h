@@ -1,7 +1,7 @@
 #pragma once
 
 // The entry point chooses a back end: neither the stand-in nor another back end builds on it.
-#if defined(EPIPHASE_STAND_IN) || defined(EPIPHASE_DISPLAY_HEADLESS) || \
+#if defined(EPIPHASE_STAND_IN) || defined(EPIPHASE_DISPLAY_HEADLESS) ||                            \
     defined(EPIPHASE_DISPLAY_LIVE) || defined(EPIPHASE_DISPLAY_X11)
 #error "the Wayland back end included by the stand-in or another back end"
 #endif

@@ -1,7 +1,7 @@
 #include "platform/displays/wayland/input.h"
 
-#include "platform/portable/controls.h"
 #include "platform/displays/live/key_symbols.h"
+#include "platform/portable/controls.h"
 #include "platform/portable/message_queue.h"
 #include "platform/portable/user.h"
 #include "platform/portable/window_manager.h"
@@ -9,6 +9,7 @@
 #include <linux/input-event-codes.h>
 #include <sys/mman.h>
 #include <unistd.h>
+#include <utility>
 #include <xkbcommon/xkbcommon.h>
 
 namespace portable {
@@ -21,6 +22,8 @@ struct WaylandInput::State {
     wl_keyboard* keyboard = nullptr;
     wl_surface* pointerOn = nullptr;
     wl_surface* keysTo = nullptr;
+    HWND keyboardLeft = nullptr; // since the events last taken
+    bool keyboardBack = false;   // to a surface of ours, since it left
     std::uint32_t enterSerial = 0;
     bool hidden = false;
     bool seen = false;  // the pointer has been on one of our surfaces
@@ -178,15 +181,20 @@ const wl_pointer_listener PointerListener{
 const wl_keyboard_listener KeyboardListener{
     .keymap = [](void* data, wl_keyboard*, std::uint32_t format, std::int32_t descriptor,
                  std::uint32_t size) { Of(data).NewKeymap(format, descriptor, size); },
-    .enter = [](void* data, wl_keyboard*, std::uint32_t, wl_surface* surface,
-                wl_array*) { Of(data).keysTo = surface; },
+    .enter =
+        [](void* data, wl_keyboard*, std::uint32_t, wl_surface* surface, wl_array*) {
+            State& s = Of(data);
+            WaylandInputTarget target;
+            s.keyboardBack = surface != nullptr && s.targetOf(surface, target);
+            s.keysTo = surface;
+        },
     .leave =
         [](void* data, wl_keyboard*, std::uint32_t, wl_surface* surface) {
-            // The keyboard went to another program (or none): our window lost the focus.
             State& s = Of(data);
             WaylandInputTarget target;
             if (surface != nullptr && s.targetOf(surface, target)) {
-                QueueSystemMessage(target.window, WM_ACTIVATEAPP, FALSE, 0);
+                s.keyboardLeft = target.window;
+                s.keyboardBack = false;
             }
             s.keysTo = nullptr;
         },
@@ -251,6 +259,13 @@ void WaylandInput::SetPointer(POINT screen) {
 void WaylandInput::HidePointer(bool hidden) {
     state->hidden = hidden;
     state->Hide();
+}
+
+void WaylandInput::KeyboardSettled(bool outputsChanged) {
+    const HWND left = std::exchange(state->keyboardLeft, nullptr);
+    if (left != nullptr && !(state->keyboardBack && outputsChanged)) {
+        QueueSystemMessage(left, WM_ACTIVATEAPP, FALSE, 0);
+    }
 }
 
 } // namespace portable

@@ -40,6 +40,12 @@ class WaylandInput {
     void SetPointer(POINT screen);
     // A hidden pointer is taken off our surfaces from now on.
     void HidePointer(bool hidden);
+    // Once the events that have come are taken: whether the keyboard left our window, which
+    // then loses the focus. A compositor that lays out its outputs afresh takes the keyboard from
+    // a surface and gives it back at once (sway does): with `outputsChanged`, the keyboard given
+    // back to a surface of ours has not left. Any other leave has, even one given back: sway
+    // does the same when a locker takes the keys from every client.
+    void KeyboardSettled(bool outputsChanged);
 
     struct State;
 

@@ -72,9 +72,12 @@ const zwlr_layer_surface_v1_listener LayerListener{
             part.configured = true;
             part.Resize();
         },
-    // Taken away by the compositor (its output went, say): the saver ends, as when closed.
-    .closed = [](void* data,
-                 zwlr_layer_surface_v1*) { PostMessageA(Of(data).window, WM_CLOSE, 0, 0); },
+    // Taken away by the compositor (its output went, say): the window follows the outputs left.
+    .closed =
+        [](void* data, zwlr_layer_surface_v1*) {
+            Of(data).closed = true;
+            Of(data).connection->outputsChanged = true;
+        },
 };
 
 std::unique_ptr<WaylandPart> NewPart(WaylandConnection& c, HWND handle, const RECT& part) {
@@ -112,7 +115,7 @@ void MakeToplevel(WaylandConnection& c, WaylandPart& part, const Window& shown, 
 // ask, the compositor would hand the keyboard from one to the next, and the first would see it
 // taken away.
 void MakeLayerSurface(WaylandConnection& c, WaylandPart& part, WaylandOutput& output,
-                      bool wallpaper, bool takesKeyboard) {
+                      bool wallpaper) {
     part.layer = zwlr_layer_shell_v1_get_layer_surface(
         c.layers, part.surface, output.output,
         wallpaper ? ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND : ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY,
@@ -124,11 +127,38 @@ void MakeLayerSurface(WaylandConnection& c, WaylandPart& part, WaylandOutput& ou
     zwlr_layer_surface_v1_set_size(part.layer, 0, 0);         // the whole output
     zwlr_layer_surface_v1_set_exclusive_zone(part.layer, -1); // panels move for neither
     zwlr_layer_surface_v1_set_keyboard_interactivity(
-        part.layer, takesKeyboard ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE
-                                  : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+        part.layer, part.takesKeyboard ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE
+                                       : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+    part.layerOutput = output.output;
     part.outputs.push_back(output.output);
     part.scale = output.scale;
     wl_surface_set_buffer_scale(part.surface, part.scale);
+}
+
+void AddLayerPart(WaylandConnection& c, WaylandWindow& window, WaylandOutput& output,
+                  const RECT& place) {
+    auto part = NewPart(c, window.handle, place);
+    part->owner = &window;
+    part->width = std::max(output.width / output.scale, 1);
+    part->height = std::max(output.height / output.scale, 1);
+    part->takesKeyboard = !window.wallpaper && window.parts.empty();
+    MakeLayerSurface(c, *part, output, window.wallpaper);
+    wl_surface_commit(part->surface); // no buffer yet: the compositor answers with a size
+    window.parts.push_back(std::move(part));
+}
+
+// The saver keeps the keyboard when the part that took it goes: the first part left takes it.
+void KeepKeyboard(WaylandWindow& window) {
+    if (window.wallpaper || window.parts.empty() ||
+        std::any_of(window.parts.begin(), window.parts.end(),
+                    [](const auto& part) { return part->takesKeyboard; })) {
+        return;
+    }
+    WaylandPart& heir = *window.parts.front();
+    heir.takesKeyboard = true;
+    zwlr_layer_surface_v1_set_keyboard_interactivity(
+        heir.layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
+    wl_surface_commit(heir.surface);
 }
 
 } // namespace
@@ -213,27 +243,53 @@ std::unique_ptr<WaylandWindow> ShowOwnWaylandWindow(WaylandConnection& c, HWND h
                                                     const Window& shown, const RECT& rect,
                                                     bool wallpaper) {
     auto window = std::make_unique<WaylandWindow>();
+    window->handle = handle;
+    window->wallpaper = wallpaper;
     const bool fullScreen = (shown.exStyle & WS_EX_TOPMOST) != 0;
-    if ((fullScreen || wallpaper) && c.layers != nullptr && !c.outputs.empty()) {
-        const std::vector<RECT> places = OutputPlaces(c);
-        for (std::size_t i = 0; i < places.size(); ++i) {
-            const WaylandOutput& output = *c.outputs[i];
-            auto part = NewPart(c, handle, places[i]);
-            part->width = std::max(output.width / output.scale, 1);
-            part->height = std::max(output.height / output.scale, 1);
-            MakeLayerSurface(c, *part, *c.outputs[i], wallpaper, !wallpaper && i == 0);
-            window->parts.push_back(std::move(part));
-        }
+    window->layered = (fullScreen || wallpaper) && c.layers != nullptr && !c.outputs.empty();
+    if (window->layered) {
+        FollowOutputs(c, *window, [](WaylandPart&) {});
     } else {
         auto part = NewPart(c, handle, {0, 0, rect.right - rect.left, rect.bottom - rect.top});
+        part->owner = window.get();
         MakeToplevel(c, *part, shown, fullScreen);
-        window->parts.push_back(std::move(part));
-    }
-    for (const auto& part : window->parts) {
         wl_surface_commit(part->surface); // no buffer yet: the compositor answers with a size
+        window->parts.push_back(std::move(part));
     }
     c.Flush();
     return window;
+}
+
+bool FollowOutputs(WaylandConnection& c, WaylandWindow& window,
+                   const std::function<void(WaylandPart&)>& leaving) {
+    std::erase_if(window.parts, [&](const std::unique_ptr<WaylandPart>& part) {
+        const bool gone = part->closed || c.OutputOf(part->layerOutput) == nullptr;
+        if (gone) {
+            leaving(*part);
+        }
+        return gone;
+    });
+    KeepKeyboard(window);
+    const std::vector<RECT> places = OutputPlaces(c);
+    for (std::size_t i = 0; i < c.outputs.size(); ++i) {
+        WaylandOutput& output = *c.outputs[i];
+        const auto on =
+            std::find_if(window.parts.begin(), window.parts.end(), [&output](const auto& part) {
+                return part->layerOutput == output.output;
+            });
+        if (on == window.parts.end() && output.width > 0 && output.height > 0) {
+            AddLayerPart(c, window, output, places[i]); // a size told: it is described
+        } else if (on != window.parts.end() &&
+                   ((*on)->part.left != places[i].left || (*on)->part.top != places[i].top)) {
+            WaylandPart& moved = **on;
+            moved.part = {places[i].left, places[i].top, places[i].left, places[i].top};
+            moved.Resize();
+        }
+    }
+    if (!window.parts.empty()) {
+        window.parts.front()->Resize(); // the window spans what is left
+    }
+    return !window.parts.empty();
 }
 
 } // namespace portable

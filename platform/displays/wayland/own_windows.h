@@ -15,6 +15,8 @@
 #include "platform/displays/wayland/connection.h"
 #include "platform/portable/types.h"
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -26,10 +28,12 @@ struct zwlr_layer_surface_v1;
 namespace portable {
 
 struct Window;
+struct WaylandWindow;
 
 // One surface of ours, showing `part` of a window's client area.
 struct WaylandPart {
     HWND window = nullptr;
+    WaylandWindow* owner = nullptr;
     wl_surface* surface = nullptr;
     xdg_surface* shellSurface = nullptr;
     xdg_toplevel* toplevel = nullptr;
@@ -40,9 +44,14 @@ struct WaylandPart {
     int scale = 1;             // pixels to a surface unit
     int width = 0, height = 0; // in surface units
     int pendingWidth = 0, pendingHeight = 0;
-    bool configured = false;         // buffers may be attached
-    wl_callback* frame = nullptr;    // the last frame shown is not yet on screen
-    std::vector<wl_output*> outputs; // those it is on
+    bool configured = false;      // buffers may be attached
+    wl_callback* frame = nullptr; // the last frame shown is not yet on screen
+    std::chrono::steady_clock::time_point frameAsked;
+    bool framesMissed = false;        // the next frame it shows must be shown whole
+    std::vector<wl_output*> outputs;  // those it is on
+    wl_output* layerOutput = nullptr; // a layer surface's own output
+    bool takesKeyboard = false;
+    bool closed = false; // its layer surface taken away by the compositor
 
     ~WaylandPart();
     // A configured size or scale: the part and the window follow.
@@ -50,7 +59,10 @@ struct WaylandPart {
 };
 
 struct WaylandWindow {
+    HWND handle = nullptr;
     std::vector<std::unique_ptr<WaylandPart>> parts;
+    bool layered = false; // a layer surface on every output
+    bool wallpaper = false;
     int lock = -1; // held while it is shown (other_windows.h)
     ~WaylandWindow();
 };
@@ -60,6 +72,12 @@ struct WaylandWindow {
 std::unique_ptr<WaylandWindow> ShowOwnWaylandWindow(WaylandConnection& connection, HWND handle,
                                                     const Window& shown, const RECT& rect,
                                                     bool wallpaper);
+
+// A layered window follows the outputs: a part for each output added, none for one gone (or its
+// surface closed), the keyboard kept by one of them, each part where its output now lies.
+// `leaving` sees each part before it goes. False once no part is left.
+bool FollowOutputs(WaylandConnection& connection, WaylandWindow& window,
+                   const std::function<void(WaylandPart&)>& leaving);
 
 // Where each output lies in the screen of our windows: side by side in the compositor's order
 // from left to right, in pixels. Wayland gives clients no screen coordinates of their own.

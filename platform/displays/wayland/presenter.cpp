@@ -186,7 +186,17 @@ void WaylandPresenter::Attach(wl_surface* target, const Surface& surface, const 
         // Plain memory: the part is copied whole into memory kept for this target.
         const int width = part.right - part.left;
         const int height = part.bottom - part.top;
-        std::shared_ptr<SharedPixels>& copy = copies[target];
+        Copies& both = copies[target];
+        // The one not shown last, unless the compositor still holds it and let go of the other.
+        const auto free = [&both](std::size_t i) {
+            return both.memory[i] == nullptr || !both.memory[i]->Held();
+        };
+        std::size_t next = 1 - both.last;
+        if (!free(next) && free(both.last)) {
+            next = both.last;
+        }
+        std::shared_ptr<SharedPixels>& copy = both.memory[next];
+        both.last = next;
         if (copy == nullptr || copy->width != width || copy->height != height) {
             copy = MakePixels(width, height);
             if (copy == nullptr) {

@@ -15,6 +15,7 @@
 #include "platform/displays/wayland/connection.h"
 #include "platform/portable/raster.h"
 
+#include <array>
 #include <chrono>
 #include <functional>
 #include <map>
@@ -54,7 +55,13 @@ class WaylandPresenter {
     Clock clock;
     wl_event_queue* releases; // buffer releases only, so that waiting for one takes nothing else
     std::set<SharedPixels*> shared;
-    std::map<wl_surface*, std::shared_ptr<SharedPixels>> copies; // for pixels in plain memory
+    // For pixels in plain memory, two copies a surface: the compositor may hold the one last
+    // shown until the next commit, so each frame is written into the other.
+    struct Copies {
+        std::array<std::shared_ptr<SharedPixels>, 2> memory;
+        std::size_t last = 1;
+    };
+    std::map<wl_surface*, Copies> copies;
 };
 
 } // namespace portable

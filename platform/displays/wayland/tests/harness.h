@@ -48,11 +48,12 @@ struct Picture {
     std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
 };
 
-inline Picture Screenshot() {
+// The whole layout, or one output of it by name.
+inline Picture Screenshot(const std::string& output = "") {
     // In the suite's own folder: two runs of the tests at once must not read each other's.
     const std::string path = std::string(std::getenv("XDG_RUNTIME_DIR")) + "/shot.ppm";
     Picture picture;
-    if (Shell("grim -t ppm " + path).first != 0) {
+    if (Shell("grim -t ppm " + (output.empty() ? "" : "-o " + output + " ") + path).first != 0) {
         return picture;
     }
     std::ifstream file(path, std::ios::binary);
@@ -197,77 +198,115 @@ class Pointer {
     FILE* answers = nullptr;
 };
 
-class WaylandTest : public ::testing::Test {
-  protected:
-    // One compositor for every test of a suite.
-    static void SetUpTestSuite() {
-        socket.clear();
+// A headless sway of its own (or one nested in another: `parent`, the other's socket path),
+// started as nobody when the tests run as root: sway refuses to run as root.
+struct Sway {
+    pid_t pid = -1;
+    std::string runtime; // its XDG_RUNTIME_DIR
+    std::string socket;  // the display socket's name there
+    std::string ipc;     // the IPC socket's path
+
+    // `config`: what follows the outputs' resolution.
+    static Sway Start(const std::string& config, const std::string& parent = "") {
+        Sway sway;
         char folder[] = "/tmp/epiphase-sway-XXXXXX";
-        runtime = mkdtemp(folder);
-        const std::string config = runtime + "/config";
-        // The other program's window floats in the middle, with nothing drawn round it.
-        std::ofstream(config) << "output * resolution " << OutputWidth << "x" << OutputHeight
-                              << "\nfor_window [app_id=\"plain-window\"] floating enable, border "
-                                 "none, resize set "
-                              << PlainWindow.right - PlainWindow.left << " "
-                              << PlainWindow.bottom - PlainWindow.top << ", move position "
-                              << PlainWindow.left << " " << PlainWindow.top << "\n";
+        sway.runtime = mkdtemp(folder);
+        const std::string file = sway.runtime + "/config";
+        std::ofstream(file) << "output * resolution " << OutputWidth << "x" << OutputHeight << "\n"
+                            << config;
         const bool root = geteuid() == 0;
         if (root) { // sway runs as nobody, in a folder of its own
-            chown(runtime.c_str(), 65534, 65534);
-            chmod(config.c_str(), 0644);
+            chown(sway.runtime.c_str(), 65534, 65534);
+            chmod(file.c_str(), 0644);
         }
-        compositor = fork();
-        if (compositor == 0) {
-            dup2(open((runtime + "/../epiphase-sway.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                      0644),
-                 STDERR_FILENO);
-            const std::string variable = "XDG_RUNTIME_DIR=" + runtime;
+        sway.pid = fork();
+        if (sway.pid == 0) {
+            const std::string log = sway.runtime + (parent.empty() ? "/../epiphase-sway.log"
+                                                                   : "/../epiphase-nested.log");
+            dup2(open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
+            const std::string variable = "XDG_RUNTIME_DIR=" + sway.runtime;
+            const std::string backend =
+                parent.empty() ? "WLR_BACKENDS=headless" : "WLR_BACKENDS=wayland";
+            const std::string display = "WAYLAND_DISPLAY=" + parent;
             std::vector<const char*> argv;
             if (root) {
                 argv = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
             }
             argv.insert(argv.end(),
                         {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "SWAYSOCK",
-                         variable.c_str(), "WLR_BACKENDS=headless", "WLR_RENDERER=pixman",
-                         "WLR_LIBINPUT_NO_DEVICES=1", "sway", "-c", config.c_str(), nullptr});
+                         variable.c_str(), backend.c_str(), "WLR_WL_OUTPUTS=2",
+                         "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1"});
+            if (!parent.empty()) {
+                argv.push_back(display.c_str());
+            }
+            argv.insert(argv.end(), {"sway", "-c", file.c_str(), nullptr});
             execvp(argv[0], const_cast<char**>(argv.data()));
             _exit(127);
         }
-        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-        unsetenv("SWAYSOCK");
         // The display socket and the IPC socket both.
-        for (int attempt = 0; attempt < 100 && (socket.empty() || !getenv("SWAYSOCK")); ++attempt) {
+        for (int attempt = 0; attempt < 100 && (sway.socket.empty() || sway.ipc.empty());
+             ++attempt) {
             std::this_thread::sleep_for(50ms);
-            for (const auto& entry : std::filesystem::directory_iterator(runtime)) {
+            for (const auto& entry : std::filesystem::directory_iterator(sway.runtime)) {
                 const std::string name = entry.path().filename();
                 if (name.starts_with("wayland-") && !name.ends_with(".lock")) {
-                    socket = name;
+                    sway.socket = name;
                 } else if (name.starts_with("sway-ipc.")) {
-                    setenv("SWAYSOCK", entry.path().c_str(), 1);
+                    sway.ipc = entry.path();
                 }
             }
         }
+        return sway;
+    }
+    // The tests' clients (the saver, grim, swaymsg, wtype) talk to this one.
+    void Choose() const {
+        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
         setenv("WAYLAND_DISPLAY", socket.c_str(), 1);
-        // A keyboard all along, as a seat has: one that comes with the first key would be
-        // announced to the saver only after that key.
-        keyboard = fork();
-        if (keyboard == 0) {
-            execlp("wtype", "wtype", "-s", "86400000", nullptr);
-            _exit(127);
-        }
+        setenv("SWAYSOCK", ipc.c_str(), 1);
+    }
+    void Stop() {
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+        std::filesystem::remove_all(runtime);
+    }
+};
+
+// Keys typed into the chosen compositor come from a keyboard there all along, as a seat has:
+// one that comes with the first key would be announced to the saver only after that key.
+inline pid_t StartKeyboard() {
+    const pid_t keyboard = fork();
+    if (keyboard == 0) {
+        execlp("wtype", "wtype", "-s", "86400000", nullptr);
+        _exit(127);
+    }
+    return keyboard;
+}
+
+class WaylandTest : public ::testing::Test {
+  protected:
+    // One compositor for every test of a suite. The other program's window floats in the
+    // middle, with nothing drawn round it.
+    static void SetUpTestSuite() {
+        sway = Sway::Start("for_window [app_id=\"plain-window\"] floating enable, border none, "
+                           "resize set " +
+                           std::to_string(PlainWindow.right - PlainWindow.left) + " " +
+                           std::to_string(PlainWindow.bottom - PlainWindow.top) +
+                           ", move position " + std::to_string(PlainWindow.left) + " " +
+                           std::to_string(PlainWindow.top) + "\n");
+        sway.Choose();
+        runtime = sway.runtime;
+        socket = sway.socket;
+        keyboard = StartKeyboard();
     }
     static void TearDownTestSuite() {
         kill(keyboard, SIGTERM);
         waitpid(keyboard, nullptr, 0);
-        kill(compositor, SIGTERM);
-        waitpid(compositor, nullptr, 0);
-        std::filesystem::remove_all(runtime);
+        sway.Stop();
     }
     void SetUp() override { ASSERT_FALSE(socket.empty()) << "sway did not start"; }
 
     static inline std::string runtime;
     static inline std::string socket;
-    static inline pid_t compositor = -1;
+    static inline Sway sway;
     static inline pid_t keyboard = -1;
 };
