@@ -51,6 +51,11 @@ int Commits(const std::vector<std::string>& lines) {
     }));
 }
 
+// The protocol log's clock, in milliseconds, at the start of a line.
+double StampOf(const std::string& line) {
+    return std::atof(line.c_str() + 1);
+}
+
 } // namespace
 
 // Over /s the pointer is hidden as soon as it is on the saver (a cursor of no surface); over
@@ -109,4 +114,46 @@ TEST_F(WaylandTest, ReleasedBuffersServeTheNextFramesAndEachCommitDamagesTheWhol
     EXPECT_GE(frames, 59);
     EXPECT_EQ(wholeFrames, frames);
     EXPECT_LE(pools, 4);
+}
+
+// Windows of 1x1 and 32x32 pixels, whose frames are copied into memory shared with the compositor
+// (which may hold the memory last shown until the next commit): two seconds after the size came,
+// their frames still come at the 60 Hz output's rate.
+TEST_F(WaylandTest, TinyWindowsKeepTheOutputsFrameRate) {
+    ASSERT_EQ(Shell("swaymsg floating_minimum_size 1 x 1").first, 0);
+    const std::string log = runtime + "/tiny.log";
+    for (const std::string size : {"1", "32"}) {
+        Saver saver({"-window"}, "WAYLAND_DEBUG=client", log);
+        ASSERT_TRUE(WindowShowsTheFigure());
+        ASSERT_EQ(Shell("swaymsg '[app_id=epiphase] floating enable, border none, resize set " +
+                        size + " " + size + "'")
+                      .first,
+                  0);
+        // Commits in the two seconds from the first one at the new size.
+        const std::string configured = "xdg_toplevel@";
+        const std::string sized = ".configure(" + size + ", " + size + ", ";
+        int commits = 0;
+        const auto twoSecondsCounted = [&](const std::vector<std::string>& lines) {
+            double start = -1;
+            bool resized = false;
+            commits = 0;
+            for (const std::string& line : lines) {
+                if (Has(line, configured.c_str()) && Has(line, sized.c_str())) {
+                    resized = true;
+                } else if (resized && Has(line, " -> wl_surface@") && Has(line, ".commit()")) {
+                    start = start < 0 ? StampOf(line) : start;
+                    if (StampOf(line) >= start + 2000) {
+                        return true;
+                    }
+                    ++commits;
+                }
+            }
+            return false;
+        };
+        EXPECT_TRUE(LogShows(log, twoSecondsCounted)) << size << "x" << size;
+        saver.Signal(SIGTERM);
+        EXPECT_EQ(saver.ExitCode(), 0);
+        std::printf("%sx%s: %d frames in two seconds\n", size.c_str(), size.c_str(), commits);
+        EXPECT_GE(commits, 100) << size << "x" << size;
+    }
 }
