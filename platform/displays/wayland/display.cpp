@@ -1,14 +1,14 @@
 #include "platform/displays/wayland/display.h"
 
 #include "platform/displays/live/end_signals.h"
-#include "platform/displays/live/steady_pacing.h"
 #include "platform/displays/live/stand_in_windows.h"
-#include "platform/portable/user.h"
+#include "platform/displays/live/steady_pacing.h"
 #include "platform/displays/wayland/connection.h"
 #include "platform/displays/wayland/input.h"
 #include "platform/displays/wayland/other_windows.h"
 #include "platform/displays/wayland/own_windows.h"
 #include "platform/displays/wayland/presenter.h"
+#include "platform/portable/user.h"
 #include "platform/portable/window_manager.h"
 
 #include <map>
@@ -211,10 +211,6 @@ HWND WaylandDisplay::FindOtherProgramWindow(const char* className, const char*) 
 
 void WaylandDisplay::PaceFrames(std::chrono::microseconds interval) {
     state->pacing.SetInterval(interval);
-}
-
-void WaylandDisplay::CloseOnSignals() {
-    WatchEndSignals();
 }
 
 HWND WaylandDisplay::ShowWallpaper(bool& shownElsewhere, std::string& error) {
