@@ -200,11 +200,16 @@ class Pointer {
 class WaylandTest : public ::testing::Test {
   protected:
     // One compositor for every test of a suite.
+    // The tests and the program have a runtime folder of their own, the user's and closed to
+    // others as a session's is; sway has another, as its user (as root, nobody) must own it, and
+    // is reached by its socket's path.
     static void SetUpTestSuite() {
         socket.clear();
+        char own[] = "/tmp/epiphase-wayland-XXXXXX";
+        runtime = mkdtemp(own);
         char folder[] = "/tmp/epiphase-sway-XXXXXX";
-        runtime = mkdtemp(folder);
-        const std::string config = runtime + "/config";
+        swayRuntime = mkdtemp(folder);
+        const std::string config = swayRuntime + "/config";
         // The other program's window floats in the middle, with nothing drawn round it.
         std::ofstream(config) << "output * resolution " << OutputWidth << "x" << OutputHeight
                               << "\nfor_window [app_id=\"plain-window\"] floating enable, border "
@@ -214,15 +219,15 @@ class WaylandTest : public ::testing::Test {
                               << PlainWindow.left << " " << PlainWindow.top << "\n";
         const bool root = geteuid() == 0;
         if (root) { // sway runs as nobody, in a folder of its own
-            chown(runtime.c_str(), 65534, 65534);
+            chown(swayRuntime.c_str(), 65534, 65534);
             chmod(config.c_str(), 0644);
         }
         compositor = fork();
         if (compositor == 0) {
-            dup2(open((runtime + "/../epiphase-sway.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+            dup2(open((swayRuntime + "/../epiphase-sway.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                       0644),
                  STDERR_FILENO);
-            const std::string variable = "XDG_RUNTIME_DIR=" + runtime;
+            const std::string variable = "XDG_RUNTIME_DIR=" + swayRuntime;
             std::vector<const char*> argv;
             if (root) {
                 argv = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
@@ -239,10 +244,10 @@ class WaylandTest : public ::testing::Test {
         // The display socket and the IPC socket both.
         for (int attempt = 0; attempt < 100 && (socket.empty() || !getenv("SWAYSOCK")); ++attempt) {
             std::this_thread::sleep_for(50ms);
-            for (const auto& entry : std::filesystem::directory_iterator(runtime)) {
+            for (const auto& entry : std::filesystem::directory_iterator(swayRuntime)) {
                 const std::string name = entry.path().filename();
                 if (name.starts_with("wayland-") && !name.ends_with(".lock")) {
-                    socket = name;
+                    socket = entry.path();
                 } else if (name.starts_with("sway-ipc.")) {
                     setenv("SWAYSOCK", entry.path().c_str(), 1);
                 }
@@ -263,11 +268,13 @@ class WaylandTest : public ::testing::Test {
         kill(compositor, SIGTERM);
         waitpid(compositor, nullptr, 0);
         std::filesystem::remove_all(runtime);
+        std::filesystem::remove_all(swayRuntime);
     }
     void SetUp() override { ASSERT_FALSE(socket.empty()) << "sway did not start"; }
 
     static inline std::string runtime;
-    static inline std::string socket;
+    static inline std::string swayRuntime;
+    static inline std::string socket; // its path
     static inline pid_t compositor = -1;
     static inline pid_t keyboard = -1;
 };
