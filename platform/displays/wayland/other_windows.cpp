@@ -78,10 +78,10 @@ int OpenLock(const std::string& className, bool create) {
                                 " in XDG_RUNTIME_DIR: not a plain file of this user's that only "
                                 "it may write";
     if (file < 0) {
-        if (openError == ELOOP) { // a link in its place
+        if (openError == ELOOP || openError == EISDIR) { // a link or a folder in its place
             SayOnce(refused);
         } else if (create || openError != ENOENT) {
-            SayOnce("cannot " + std::string(create ? "make" : "open") + " the lock " + name +
+            SayOnce("cannot make the lock " + name +
                     " in XDG_RUNTIME_DIR: " + std::strerror(openError));
         }
         return -1;

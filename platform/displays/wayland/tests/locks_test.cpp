@@ -36,6 +36,17 @@ std::string NewFolder(const char* pattern) {
     return mkdtemp(path.data());
 }
 
+// A connection to the compositor's socket at `path`, to be handed over (WAYLAND_SOCKET).
+int ConnectionTo(const std::string& path) {
+    const int connection = socket(AF_UNIX, SOCK_STREAM, 0); // inherited
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    return connect(connection, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
+               ? connection
+               : -1;
+}
+
 // Changes to the test's environment for the programs it starts meanwhile, undone as it goes.
 class Environment {
   public:
@@ -121,6 +132,7 @@ TEST_F(WaylandTest, ALockFileThatIsNotTheUsersOwnIsRefusedOnOneLineAndTheSaverRu
         {"a link to a file elsewhere", true,
          [&] { return symlink(target.c_str(), lock.c_str()) == 0; }},
         {"a pipe", true, [&] { return mkfifo(lock.c_str(), 0600) == 0; }},
+        {"a folder", true, [&] { return mkdir(lock.c_str(), 0700) == 0; }},
     };
     for (const auto& [what, possible, plant] : plants) {
         if (!possible) {
@@ -169,12 +181,8 @@ TEST_F(WaylandTest, WithoutAPrivateRuntimeFolderItRunsWithoutALockWritingNothing
     const std::vector<Case> cases{
         {"the socket handed over, no XDG_RUNTIME_DIR", true,
          [&](Environment& e) {
-             handedOver = ::socket(AF_UNIX, SOCK_STREAM, 0); // inherited
-             sockaddr_un address{};
-             address.sun_family = AF_UNIX;
-             socket.copy(address.sun_path, sizeof address.sun_path - 1);
-             ASSERT_EQ(connect(handedOver, reinterpret_cast<sockaddr*>(&address), sizeof address),
-                       0);
+             handedOver = ConnectionTo(socket);
+             ASSERT_GE(handedOver, 0);
              e.Unset("XDG_RUNTIME_DIR")
                  .Set("WAYLAND_SOCKET", std::to_string(handedOver))
                  .Set("WAYLAND_DISPLAY", handedOverName);
@@ -212,4 +220,20 @@ TEST_F(WaylandTest, WithoutAPrivateRuntimeFolderItRunsWithoutALockWritingNothing
     }
     std::filesystem::remove_all(shared);
     std::filesystem::remove_all(othersFolder);
+}
+
+// A compositor handed over under a name too long for a file: no lock can be made, which is said.
+TEST_F(WaylandTest, ALockThatCannotBeMadeIsSaidOnOneLineAndTheSaverRunsAllTheSame) {
+    const int handedOver = ConnectionTo(socket);
+    ASSERT_GE(handedOver, 0);
+    const std::string errors = runtime + "/errors";
+    std::optional<Saver> saver;
+    {
+        Environment changed;
+        changed.Set("WAYLAND_SOCKET", std::to_string(handedOver))
+            .Set("WAYLAND_DISPLAY", std::string(250, 'w'));
+        saver.emplace(std::vector<std::string>{"--backend", "wayland", "/s"}, "", errors);
+    }
+    close(handedOver);
+    RunsSayingOneLine(saver, errors, "a name too long");
 }
