@@ -88,7 +88,6 @@ int RunOnWayland(const LinuxOptions& options) {
         return NoDisplay;
     }
     portable::WaylandDisplay& wayland = *display;
-    wayland.CloseOnSignals();
     wayland.PaceFrames(std::chrono::microseconds(options.delayMicroseconds));
     portable::SetDisplay(std::move(display));
     if (options.action == LinuxOptions::Action::InWindow) {

@@ -8,7 +8,7 @@ set -euo pipefail
 run_packages=(
     cmake ninja-build g++ pkg-config
     libfreetype-dev libfontconfig-dev libpng-dev fonts-dejavu-core
-    libx11-dev libxext-dev libx11-xcb-dev libxcb-shm0-dev
+    libx11-dev libxext-dev libxrandr-dev libx11-xcb-dev libxcb-shm0-dev
     libwayland-dev wayland-protocols libxkbcommon-dev
 )
 # The rest.

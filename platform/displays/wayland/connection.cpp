@@ -105,6 +105,35 @@ void Withdraw(void* data, wl_registry*, std::uint32_t name) {
 
 const wl_registry_listener RegistryListener{.global = Announce, .global_remove = Withdraw};
 
+// A compositor that accepts the connection and then says nothing must not hold the start up.
+constexpr std::chrono::seconds HandshakeBound{5};
+
+const wl_callback_listener Answered{
+    .done =
+        [](void* data, wl_callback* callback, std::uint32_t) {
+            wl_callback_destroy(callback);
+            *static_cast<bool*>(data) = true;
+        },
+};
+
+// Once the compositor has answered every request sent so far; gives up after the bound (one
+// line, exit code 1), and an end signal ends the program at once.
+void Roundtrip(WaylandConnection& c, const std::string& shown) {
+    bool answered = false;
+    wl_callback_add_listener(wl_display_sync(c.display), &Answered, &answered);
+    const auto until = std::chrono::steady_clock::now() + HandshakeBound;
+    while (!answered) {
+        const auto left = until - std::chrono::steady_clock::now();
+        if (left <= std::chrono::nanoseconds(0)) {
+            EndOnCompositorFault("the Wayland compositor at '" + shown + "' does not answer");
+        }
+        c.Dispatch(nullptr, true, left, true);
+        if (EndSignalled()) {
+            std::_Exit(0); // nothing shown yet: nothing to close
+        }
+    }
+}
+
 } // namespace
 
 void EndOnCompositorFault(const std::string& what) {
@@ -115,6 +144,7 @@ void EndOnCompositorFault(const std::string& what) {
 std::unique_ptr<WaylandConnection> WaylandConnection::Open(std::string& error) {
     const char* name = std::getenv("WAYLAND_DISPLAY");
     const std::string shown = name != nullptr && *name != '\0' ? name : "wayland-0";
+    WatchEndSignals(); // the handshake, too, ends on them
     auto c = std::make_unique<WaylandConnection>();
     c->display = wl_display_connect(nullptr);
     if (c->display == nullptr) {
@@ -124,10 +154,8 @@ std::unique_ptr<WaylandConnection> WaylandConnection::Open(std::string& error) {
     c->registry = wl_display_get_registry(c->display);
     wl_registry_add_listener(c->registry, &RegistryListener, c.get());
     // The globals, then what the outputs say of themselves.
-    if (wl_display_roundtrip(c->display) < 0 || wl_display_roundtrip(c->display) < 0) {
-        error = "the Wayland compositor at '" + shown + "' closed the connection";
-        return nullptr;
-    }
+    Roundtrip(*c, shown);
+    Roundtrip(*c, shown);
     if (c->compositor == nullptr ||
         wl_proxy_get_version(reinterpret_cast<wl_proxy*>(c->compositor)) < 4 || c->shm == nullptr ||
         c->shell == nullptr) {

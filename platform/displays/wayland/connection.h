@@ -36,7 +36,9 @@ struct WaylandOutput {
 };
 
 struct WaylandConnection {
-    // The compositor named by WAYLAND_DISPLAY, or null with a one-line reason.
+    // The compositor named by WAYLAND_DISPLAY, or null with a one-line reason. One that does not
+    // answer within a bound ends the program (one line, exit code 1), and so, quietly, does an
+    // end signal (watched from here on) while it is waited for.
     static std::unique_ptr<WaylandConnection> Open(std::string& error);
     ~WaylandConnection();
 

@@ -263,10 +263,6 @@ void WaylandDisplay::PaceFrames(std::chrono::microseconds interval) {
     state->pacing.SetInterval(interval);
 }
 
-void WaylandDisplay::CloseOnSignals() {
-    WatchEndSignals();
-}
-
 HWND WaylandDisplay::ShowWallpaper(bool& shownElsewhere, std::string& error) {
     shownElsewhere = false;
     if (state->connection->layers == nullptr || state->connection->outputs.empty()) {

@@ -21,7 +21,9 @@ namespace portable {
 
 class WaylandDisplay final : public Display {
   public:
-    // The compositor named by WAYLAND_DISPLAY, or null with a one-line reason.
+    // The compositor named by WAYLAND_DISPLAY, or null with a one-line reason. From here on
+    // SIGTERM and SIGINT end the program: at once while the compositor is asked what it offers,
+    // later by closing every top-level window, so the message loop ends normally.
     static std::unique_ptr<WaylandDisplay> Open(std::string& error);
     ~WaylandDisplay() override;
 
@@ -42,8 +44,6 @@ class WaylandDisplay final : public Display {
     // Each paint begins once the compositor has shown the last frame, and at least `interval`
     // after the previous paint began; zero: as soon as the compositor is ready.
     void PaceFrames(std::chrono::microseconds interval);
-    // SIGTERM and SIGINT close every top-level window, so the message loop ends normally.
-    void CloseOnSignals();
     // The wallpaper (-root): a visible top-level window of ours on the background layer of every
     // output, below every window; what is drawn inside it follows its size. Null when another
     // program shows the wallpaper on this compositor already (`shownElsewhere`), or with a

@@ -4,6 +4,7 @@
 #include "platform/displays/live/steady_pacing.h"
 #include "platform/displays/x11/connection.h"
 #include "platform/displays/x11/input.h"
+#include "platform/displays/x11/monitors.h"
 #include "platform/displays/x11/other_windows.h"
 #include "platform/displays/x11/own_windows.h"
 #include "platform/displays/x11/presenter.h"
@@ -40,6 +41,7 @@ struct X11Display::State {
     // while grabbed). Never asked per message: a server that stops answering must not hold up
     // the loop, which must still end on a signal.
     POINT pointer{0, 0};
+    RECT primary{0, 0, 0, 0}; // as the server laid its monitors out when the display opened
 
     ::Display* X() const { return connection->x; }
     HWND WindowOf(::Window window) const {
@@ -142,17 +144,18 @@ std::unique_ptr<X11Display> X11Display::Open(bool useSharedMemory, std::string& 
     }
     state->presenter = std::make_unique<X11Presenter>(*state->connection, useSharedMemory);
     state->pointer = state->QueryPointer();
+    state->primary = PrimaryMonitor(*state->connection);
     return std::unique_ptr<X11Display>(new X11Display(std::move(state)));
 }
 
 RECT X11Display::PrimaryScreen() const {
-    const X11Connection& c = *state->connection;
-    return {0, 0, DisplayWidth(c.x, c.screen), DisplayHeight(c.x, c.screen)};
+    return state->primary;
 }
 
-// The root window spans every monitor.
+// The root window spans every monitor: one full-screen window covers them all.
 RECT X11Display::VirtualScreen() const {
-    return PrimaryScreen();
+    const X11Connection& c = *state->connection;
+    return {0, 0, DisplayWidth(c.x, c.screen), DisplayHeight(c.x, c.screen)};
 }
 
 POINT X11Display::State::QueryPointer() const {

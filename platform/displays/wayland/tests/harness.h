@@ -202,8 +202,8 @@ class Pointer {
 // started as nobody when the tests run as root: sway refuses to run as root.
 struct Sway {
     pid_t pid = -1;
-    std::string runtime; // its XDG_RUNTIME_DIR
-    std::string socket;  // the display socket's name there
+    std::string runtime; // its XDG_RUNTIME_DIR, its user's (as root, nobody's)
+    std::string socket;  // the display socket's path
     std::string ipc;     // the IPC socket's path
 
     // `config`: what follows the outputs' resolution.
@@ -250,7 +250,7 @@ struct Sway {
             for (const auto& entry : std::filesystem::directory_iterator(sway.runtime)) {
                 const std::string name = entry.path().filename();
                 if (name.starts_with("wayland-") && !name.ends_with(".lock")) {
-                    sway.socket = name;
+                    sway.socket = entry.path();
                 } else if (name.starts_with("sway-ipc.")) {
                     sway.ipc = entry.path();
                 }
@@ -258,9 +258,9 @@ struct Sway {
         }
         return sway;
     }
-    // The tests' clients (the saver, grim, swaymsg, wtype) talk to this one.
+    // The tests' clients (the saver, grim, swaymsg, wtype) talk to this one, by its sockets'
+    // paths.
     void Choose() const {
-        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
         setenv("WAYLAND_DISPLAY", socket.c_str(), 1);
         setenv("SWAYSOCK", ipc.c_str(), 1);
     }
@@ -287,6 +287,7 @@ class WaylandTest : public ::testing::Test {
     // One compositor for every test of a suite. The other program's window floats in the
     // middle, with nothing drawn round it.
     static void SetUpTestSuite() {
+        UseOwnRuntimeFolder();
         sway = Sway::Start("for_window [app_id=\"plain-window\"] floating enable, border none, "
                            "resize set " +
                            std::to_string(PlainWindow.right - PlainWindow.left) + " " +
@@ -294,7 +295,6 @@ class WaylandTest : public ::testing::Test {
                            ", move position " + std::to_string(PlainWindow.left) + " " +
                            std::to_string(PlainWindow.top) + "\n");
         sway.Choose();
-        runtime = sway.runtime;
         socket = sway.socket;
         keyboard = StartKeyboard();
     }
@@ -302,11 +302,19 @@ class WaylandTest : public ::testing::Test {
         kill(keyboard, SIGTERM);
         waitpid(keyboard, nullptr, 0);
         sway.Stop();
+        std::filesystem::remove_all(runtime);
+    }
+    // The tests and the program have a runtime folder of their own, the user's and closed to
+    // others as a session's is.
+    static void UseOwnRuntimeFolder() {
+        char own[] = "/tmp/epiphase-wayland-XXXXXX";
+        runtime = mkdtemp(own);
+        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     }
     void SetUp() override { ASSERT_FALSE(socket.empty()) << "sway did not start"; }
 
     static inline std::string runtime;
-    static inline std::string socket;
+    static inline std::string socket; // the chosen compositor's path
     static inline Sway sway;
     static inline pid_t keyboard = -1;
 };

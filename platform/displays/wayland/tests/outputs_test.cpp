@@ -97,10 +97,10 @@ class WaylandNestedTest : public WaylandTest {
                      "\"] floating enable, border none, resize set 640 360, move position " +
                      place + "\n";
         }
+        UseOwnRuntimeFolder();
         outer = Sway::Start(rules);
-        sway = Sway::Start("", outer.runtime + "/" + outer.socket);
+        sway = Sway::Start("", outer.socket);
         sway.Choose();
-        runtime = sway.runtime;
         socket = sway.socket;
         keyboard = StartKeyboard();
     }
