@@ -42,6 +42,16 @@ inline std::pair<int, std::string> Shell(const std::string& command) {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
+// A file's lines: a protocol log, a program's errors.
+inline std::vector<std::string> LinesOf(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream file(path);
+    for (std::string line; std::getline(file, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 struct Picture {
     int width = 0, height = 0;
     std::vector<std::uint32_t> pixels; // 0xRRGGBB

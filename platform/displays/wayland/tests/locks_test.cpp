@@ -14,15 +14,6 @@ namespace {
 
 constexpr uid_t Nobody = 65534;
 
-std::vector<std::string> LinesOf(const std::string& path) {
-    std::vector<std::string> lines;
-    std::ifstream file(path);
-    for (std::string line; std::getline(file, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 std::set<std::string> NamesIn(const std::string& folder) {
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {

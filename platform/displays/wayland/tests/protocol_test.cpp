@@ -9,15 +9,6 @@
 
 namespace {
 
-std::vector<std::string> LinesOf(const std::string& log) {
-    std::vector<std::string> lines;
-    std::ifstream file(log);
-    for (std::string line; std::getline(file, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 // Once `state` holds of the log's lines (20 s at most, asked every 100 ms).
 bool LogShows(const std::string& log,
               const std::function<bool(const std::vector<std::string>&)>& state) {
