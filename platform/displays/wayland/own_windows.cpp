@@ -52,7 +52,8 @@ const xdg_toplevel_listener ToplevelListener{
             Of(data).pendingWidth = width;
             Of(data).pendingHeight = height;
         },
-    .close = [](void* data, xdg_toplevel*) { PostMessageA(Of(data).window, WM_CLOSE, 0, 0); },
+    .close = [](void* data,
+                xdg_toplevel*) { PostMessageA(Of(data).owner->handle, WM_CLOSE, 0, 0); },
     .configure_bounds = [](void*, xdg_toplevel*, std::int32_t, std::int32_t) {},
     .wm_capabilities = [](void*, xdg_toplevel*, wl_array*) {},
 };
@@ -80,9 +81,9 @@ const zwlr_layer_surface_v1_listener LayerListener{
         },
 };
 
-std::unique_ptr<WaylandPart> NewPart(WaylandConnection& c, HWND handle, const RECT& part) {
+std::unique_ptr<WaylandPart> NewPart(WaylandConnection& c, WaylandWindow& owner, const RECT& part) {
     auto made = std::make_unique<WaylandPart>();
-    made->window = handle;
+    made->owner = &owner;
     made->connection = &c;
     made->part = part;
     made->width = std::max<LONG>(part.right - part.left, 1);
@@ -137,8 +138,7 @@ void MakeLayerSurface(WaylandConnection& c, WaylandPart& part, WaylandOutput& ou
 
 void AddLayerPart(WaylandConnection& c, WaylandWindow& window, WaylandOutput& output,
                   const RECT& place) {
-    auto part = NewPart(c, window.handle, place);
-    part->owner = &window;
+    auto part = NewPart(c, window, place);
     part->width = std::max(output.width / output.scale, 1);
     part->height = std::max(output.height / output.scale, 1);
     part->takesKeyboard = !window.wallpaper && window.parts.empty();
@@ -198,11 +198,15 @@ void WaylandPart::Resize() {
     if (!configured) {
         return;
     }
-    // The window spans all its parts.
+    // The window spans all its parts, and no more: an output taken away takes its part along.
+    LONG right = 0, bottom = 0;
+    for (const auto& sibling : owner->parts) {
+        right = std::max(right, sibling->part.right);
+        bottom = std::max(bottom, sibling->part.bottom);
+    }
+    const HWND window = owner->handle;
     RECT client{};
     GetClientRect(window, &client);
-    const int right = std::max<int>(part.right, layer != nullptr ? client.right : 0);
-    const int bottom = std::max<int>(part.bottom, layer != nullptr ? client.bottom : 0);
     if (client.right != right || client.bottom != bottom) {
         const RECT place = FindWindowObject(window)->rect;
         MoveWindow(window, place.left, place.top, right, bottom, TRUE);
@@ -250,8 +254,7 @@ std::unique_ptr<WaylandWindow> ShowOwnWaylandWindow(WaylandConnection& c, HWND h
     if (window->layered) {
         FollowOutputs(c, *window, [](WaylandPart&) {});
     } else {
-        auto part = NewPart(c, handle, {0, 0, rect.right - rect.left, rect.bottom - rect.top});
-        part->owner = window.get();
+        auto part = NewPart(c, *window, {0, 0, rect.right - rect.left, rect.bottom - rect.top});
         MakeToplevel(c, *part, shown, fullScreen);
         wl_surface_commit(part->surface); // no buffer yet: the compositor answers with a size
         window->parts.push_back(std::move(part));

@@ -32,8 +32,7 @@ struct WaylandWindow;
 
 // One surface of ours, showing `part` of a window's client area.
 struct WaylandPart {
-    HWND window = nullptr;
-    WaylandWindow* owner = nullptr;
+    WaylandWindow* owner = nullptr; // the window it shows a part of
     wl_surface* surface = nullptr;
     xdg_surface* shellSurface = nullptr;
     xdg_toplevel* toplevel = nullptr;
