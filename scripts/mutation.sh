@@ -49,7 +49,7 @@ run_suite() {
     for half in -R -E; do
         xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -noreset" \
             ctest --test-dir "$build" -LE soak "$half" '\.' -j "$(nproc)" --stop-on-failure \
-            --repeat until-pass:2 --timeout 60 > "$work/suite.log" 2>&1 || return 1
+            --output-on-failure --repeat until-pass:2 --timeout 60 > "$work/suite.log" 2>&1 || return 1
     done
 }
 
@@ -76,7 +76,7 @@ broken=0
 try_fault() {
     local path=${where%%:*}
     local why=${where#*: }
-    local verdict started=$SECONDS
+    local verdict by="" started=$SECONDS
     cp "$tree/$path" "$work/pristine"
     if ! plant "$tree/$path" "$original" "$replacement"; then
         verdict="BROKEN (text not found exactly once)"
@@ -88,12 +88,17 @@ try_fault() {
         verdict="missed"
         missed=$((missed + 1))
     else
+        # The test that failed, so that a list of faults can name the test guarding each.
         verdict="caught"
         caught=$((caught + 1))
+        by=$(grep -m1 -oE '^\[  FAILED  \] [^ ,]+' "$work/suite.log" | cut -c14- ||
+            grep -m1 -oE 'Test +#[0-9]+: [^ ]+ \.*\*+[A-Z]' "$work/suite.log" |
+            sed -E 's/^Test +#[0-9]+: ([^ ]+) .*/\1/' || true)
     fi
     # Put back with a new time stamp, so the next build recompiles the original.
     cp "$work/pristine" "$tree/$path"
-    printf '%-8s %4ds %s: %s\n' "$verdict" $((SECONDS - started)) "$path" "$why"
+    printf '%-8s %4ds %s: %s%s\n' "$verdict" $((SECONDS - started)) "$path" "$why" \
+        "${by:+ (by $by)}"
 }
 
 where=""
