@@ -40,7 +40,10 @@ done
 
 cmake -S "$tree" -B "$build" -G Ninja > "$work/configure.log"
 
-build_tree() { cmake --build "$build" -j "$(nproc)" > "$work/build.log" 2>&1; }
+build_tree() { cmake --build "$build" -j "$(nproc)" -- -k 0 > "$work/build.log" 2>&1; }
+# A build can also fail where it runs the program (it renders the icon): such a fault compiled,
+# and the suite judges it with everything else built.
+compiled() { ! grep -qE ': (fatal )?error:|undefined reference|ld returned' "$work/build.log"; }
 # The unit cases first (GoogleTest names hold a dot), then the programs on a virtual display:
 # a caught fault usually stops in the first, quick half. A test must fail twice to count, so a
 # display that is slow once under load is not taken for a caught fault.
@@ -81,7 +84,7 @@ try_fault() {
     if ! plant "$tree/$path" "$original" "$replacement"; then
         verdict="BROKEN (text not found exactly once)"
         broken=$((broken + 1))
-    elif ! build_tree; then
+    elif ! build_tree && ! compiled; then
         verdict="BROKEN (does not compile)"
         broken=$((broken + 1))
     elif run_suite; then
