@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The mutation run: plants each fault of a list, one at a time, into a copy of the tree,
 # rebuilds it incrementally and runs the native suite (the soak aside). Prints each fault as
-# caught or missed, then the rate. Long (10 to 40 seconds a fault on two cores): not part of the
-# test command.
+# caught (with the test that failed) or missed, then the rate. Long (on two cores a few seconds a
+# fault the unit cases catch, one to three minutes one that only the programs on a display
+# catch; the whole list about three hours): not part of the test command.
 #
 # Usage: scripts/mutation.sh [FAULT_LIST]     (default: every list in scripts/mutations/)
 #
