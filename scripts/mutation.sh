@@ -3,7 +3,7 @@
 # rebuilds it incrementally and runs the native suite (the soak aside). Prints each fault as
 # caught (with the test that failed) or missed, then the rate. Long (on two cores a few seconds a
 # fault the unit cases catch, one to three minutes one that only the programs on a display
-# catch; the whole list about three hours): not part of the test command.
+# catch; the whole list two and a half hours): not part of the test command.
 #
 # Usage: scripts/mutation.sh [FAULT_LIST]     (default: every list in scripts/mutations/)
 #
