@@ -53,7 +53,8 @@ run_suite() {
     for half in -R -E; do
         xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -noreset" \
             ctest --test-dir "$build" -LE soak "$half" '\.' -j "$(nproc)" --stop-on-failure \
-            --output-on-failure --repeat until-pass:2 --timeout 60 > "$work/suite.log" 2>&1 || return 1
+            --output-on-failure --repeat until-pass:2 --timeout 60 \
+            > "$work/suite.log" 2>&1 || return 1
     done
 }
 
