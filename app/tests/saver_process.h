@@ -18,16 +18,18 @@ using namespace std::chrono_literals;
 
 inline std::string epiphase; // the program under test, from the command line
 
-// A process of the program, killed if a test leaves it running. `environment` is one more
-// variable (NAME=VALUE) for it; its standard error goes to the file `errors` where one is named.
+// A process of the program, killed if a test leaves it running. `environment` changes the
+// test's own for it: NAME=VALUE sets a variable, a NAME alone takes it away. Its standard error
+// goes to the file `errors` where one is named.
 class Saver {
   public:
-    explicit Saver(std::vector<std::string> arguments, std::string environment = "",
+    explicit Saver(std::vector<std::string> arguments, std::vector<std::string> environment = {},
                    const std::string& errors = "") {
         pid = fork();
         if (pid == 0) {
-            if (!environment.empty()) {
-                putenv(environment.data());
+            for (std::string& change : environment) {
+                change.find('=') != std::string::npos ? putenv(change.data())
+                                                      : unsetenv(change.c_str());
             }
             dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
             if (!errors.empty()) {

@@ -58,7 +58,7 @@ std::string ErrorsOf(const std::string& path) {
 TEST(WaylandHandshake, ACompositorThatNeverAnswersEndsItWithOneLineAndExitCodeOneAfterFiveSeconds) {
     SilentCompositor silent;
     const std::string errors = silent.folder + "/errors";
-    Saver saver({"--backend", "wayland", "/s"}, "WAYLAND_DISPLAY=" + silent.path, errors);
+    Saver saver({"--backend", "wayland", "/s"}, {"WAYLAND_DISPLAY=" + silent.path}, errors);
     ASSERT_TRUE(silent.Asked());
     const auto asked = std::chrono::steady_clock::now();
     EXPECT_EQ(saver.ExitCode(15000ms), 1);
@@ -72,7 +72,7 @@ TEST(WaylandHandshake, AnEndSignalEndsItAtOnceWhileItWaitsForTheCompositor) {
     for (const int signal : {SIGTERM, SIGINT}) {
         SilentCompositor silent;
         const std::string errors = silent.folder + "/errors";
-        Saver saver({"--backend", "wayland", "/s"}, "WAYLAND_DISPLAY=" + silent.path, errors);
+        Saver saver({"--backend", "wayland", "/s"}, {"WAYLAND_DISPLAY=" + silent.path}, errors);
         ASSERT_TRUE(silent.Asked());
         saver.Signal(signal);
         const auto sent = std::chrono::steady_clock::now();

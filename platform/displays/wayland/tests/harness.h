@@ -5,6 +5,7 @@
 // pointer of ours (pointer.cpp).
 
 #include "app/tests/saver_process.h"
+#include "app/tests/watching.h"
 
 #include <gtest/gtest.h>
 
@@ -25,44 +26,13 @@ inline std::string pointerProgram;     // wayland_pointer, from the command line
 inline std::string plainWindowProgram; // wayland_plain_window, from the command line
 constexpr int OutputWidth = 1280;
 constexpr int OutputHeight = 720;
-struct Area {
-    int left, top, right, bottom;
-};
 constexpr Area PlainWindow{540, 285, 740, 435}; // where sway puts another program's window
 
-// What a shell command printed (stdout and stderr) and its exit code.
-inline std::pair<int, std::string> Shell(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    std::array<char, 4096> buffer{};
-    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) {
-        output.append(buffer.data(), n);
-    }
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
-
-// A file's lines: a protocol log, a program's errors.
-inline std::vector<std::string> LinesOf(const std::string& path) {
-    std::vector<std::string> lines;
-    std::ifstream file(path);
-    for (std::string line; std::getline(file, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<std::uint32_t> pixels; // 0xRRGGBB
-    std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
-};
-
 // The whole layout, or one output of it by name.
-inline Picture Screenshot(const std::string& output = "") {
+inline Snapshot Screenshot(const std::string& output = "") {
     // In the suite's own folder: two runs of the tests at once must not read each other's.
     const std::string path = std::string(std::getenv("XDG_RUNTIME_DIR")) + "/shot.ppm";
-    Picture picture;
+    Snapshot picture;
     if (Shell("grim -t ppm " + (output.empty() ? "" : "-o " + output + " ") + path).first != 0) {
         return picture;
     }
@@ -79,93 +49,21 @@ inline Picture Screenshot(const std::string& output = "") {
     return picture;
 }
 
-// Whether the area (left, top, right, bottom) shows the figure: a background that fills it to
-// its corners, lines of at least two colours over it in every quadrant, and the overlay's text
-// in the top left corner.
-inline ::testing::AssertionResult ShowsTheFigure(const Picture& p, int left, int top, int right,
-                                                 int bottom) {
-    if (p.width < right || p.height < bottom) {
-        return ::testing::AssertionFailure() << "no screenshot";
-    }
-    std::map<std::uint32_t, int> counts;
-    for (int y = top; y < bottom; ++y) {
-        for (int x = left; x < right; ++x) {
-            ++counts[p.At(x, y)];
-        }
-    }
-    std::uint32_t background = 0;
-    int most = 0, lineColours = 0;
-    for (const auto& [colour, count] : counts) {
-        if (count > most) {
-            most = count;
-            background = colour;
-        }
-    }
-    for (const auto& [colour, count] : counts) {
-        lineColours += colour != background && count >= 100;
-    }
-    const int area = (right - left) * (bottom - top);
-    if (most * 2 < area || most >= area || lineColours < 2) {
-        return ::testing::AssertionFailure() << "background " << most << " of " << area
-                                             << " pixels, " << lineColours << " line colours";
-    }
-    const auto drawnIn = [&](int x0, int y0, int x1, int y1, int least) {
-        int drawn = 0;
-        for (int y = y0; y < y1; ++y) {
-            for (int x = x0; x < x1; ++x) {
-                drawn += p.At(x, y) != background;
-            }
-        }
-        return drawn >= least;
-    };
-    const int midX = (left + right) / 2, midY = (top + bottom) / 2;
-    for (const auto& [x0, y0, x1, y1] : {std::array{left, top, midX, midY},
-                                         {midX, top, right, midY},
-                                         {left, midY, midX, bottom},
-                                         {midX, midY, right, bottom}}) {
-        if (!drawnIn(x0, y0, x1, y1, 50)) {
-            return ::testing::AssertionFailure() << "nothing drawn in " << x0 << "," << y0;
-        }
-    }
-    for (const auto& [x, y] :
-         {std::pair{left, top}, {right - 8, top}, {left, bottom - 8}, {right - 8, bottom - 8}}) {
-        if (drawnIn(x, y, x + 8, y + 8, 64)) {
-            return ::testing::AssertionFailure() << "no background at corner " << x << "," << y;
-        }
-    }
-    if (!drawnIn(left, top, left + 200, top + 14, 20)) {
-        return ::testing::AssertionFailure() << "no overlay text";
-    }
-    return ::testing::AssertionSuccess();
-}
-
-// Sway draws a tiled window below its title bar, inside a border.
+// Once the screen shows the figure in the area (5 s at most): by default the whole output, as
+// full screen; sway draws a tiled window below its title bar, inside a border.
 constexpr int TitleBar = 26;
-inline ::testing::AssertionResult WindowShowsTheFigure() {
-    ::testing::AssertionResult last = ::testing::AssertionFailure();
-    for (int attempt = 0; attempt < 50 && !last; ++attempt, std::this_thread::sleep_for(100ms)) {
-        last = ShowsTheFigure(Screenshot(), 2, TitleBar + 2, OutputWidth - 2, OutputHeight - 2);
-    }
-    return last;
-}
-inline ::testing::AssertionResult FullScreenShowsTheFigure() {
-    ::testing::AssertionResult last = ::testing::AssertionFailure();
-    for (int attempt = 0; attempt < 50 && !last; ++attempt, std::this_thread::sleep_for(100ms)) {
-        last = ShowsTheFigure(Screenshot(), 0, 0, OutputWidth, OutputHeight);
-    }
-    return last;
+constexpr Area WholeOutput{0, 0, OutputWidth, OutputHeight};
+constexpr Area TiledWindow{2, TitleBar + 2, OutputWidth - 2, OutputHeight - 2};
+inline ::testing::AssertionResult ScreenShowsTheFigure(const Area& area = WholeOutput) {
+    return Within(
+        5000ms, [&] { return ShowsTheFigure(Screenshot(), area); }, 100ms);
 }
 
 // Once the screen shows a frame committed after this call: the saver reads every event that
 // reached it before it paints, so input sent before the call has been handled by then.
 inline bool NewFrameShown() {
-    const Picture before = Screenshot();
-    for (int attempt = 0; attempt < 50; ++attempt, std::this_thread::sleep_for(20ms)) {
-        if (Screenshot().pixels != before.pixels) {
-            return true;
-        }
-    }
-    return false;
+    const Snapshot before = Screenshot();
+    return Within(3000ms, [&] { return Screenshot().pixels != before.pixels; });
 }
 
 // The virtual pointer: each command is taken by the compositor before the next.

@@ -5,8 +5,6 @@
 
 #include "platform/displays/wayland/tests/harness.h"
 
-#include <functional>
-
 namespace {
 
 // swayidle with these arguments until the test ends.
@@ -35,27 +33,9 @@ class Swayidle {
     pid_t pid = -1;
 };
 
-// Whether `state` holds within `time`, asked every 50 ms.
-bool Within(std::chrono::milliseconds time, const std::function<bool()>& state) {
-    for (const auto end = std::chrono::steady_clock::now() + time;
-         std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(50ms)) {
-        if (state()) {
-            return true;
-        }
-    }
-    return state();
-}
-
 // The saver as the idle line starts it: a process found by its whole command line.
 bool SaverRuns(const std::string& command) {
     return Shell("pgrep -f -x '" + command + "'").first == 0;
-}
-
-bool ShowsOnly(std::uint32_t colour) {
-    const Picture picture = Screenshot();
-    return !picture.pixels.empty() &&
-           std::all_of(picture.pixels.begin(), picture.pixels.end(),
-                       [colour](std::uint32_t pixel) { return pixel == colour; });
 }
 
 class WaylandIdleTest : public WaylandTest {};
@@ -65,7 +45,7 @@ class WaylandIdleTest : public WaylandTest {};
 TEST_F(WaylandIdleTest, TheSaverStartsWhenIdleAndInputEndsIt) {
     const std::string saver = epiphase + " /s";
     Swayidle idle({"-w", "timeout", "1", saver + " &"});
-    ASSERT_TRUE(FullScreenShowsTheFigure());
+    ASSERT_TRUE(ScreenShowsTheFigure());
     EXPECT_TRUE(SaverRuns(saver));
     ASSERT_EQ(Shell("wtype -k space").first, 0);
     EXPECT_TRUE(Within(5000ms, [&] { return !SaverRuns(saver); }));
@@ -78,8 +58,8 @@ TEST_F(WaylandIdleTest, LaterTimeoutsLockAndGoOnWhileTheSaverShows) {
     const std::string lastStep = runtime + "/outputs-off";
     Swayidle idle({"-w", "timeout", "1", saver + " &", "timeout", "3", "swaylock -f -c 00ff00",
                    "timeout", "5", "touch " + lastStep});
-    ASSERT_TRUE(FullScreenShowsTheFigure());
-    EXPECT_TRUE(Within(10000ms, [] { return ShowsOnly(0x00FF00); }));
+    ASSERT_TRUE(ScreenShowsTheFigure());
+    EXPECT_TRUE(Within(10000ms, [] { return Screenshot().AllOf(0x00FF00); }));
     EXPECT_TRUE(Within(5000ms, [&] { return !SaverRuns(saver); }));
     EXPECT_TRUE(Within(10000ms, [&] { return std::filesystem::exists(lastStep); }));
 }
@@ -94,7 +74,7 @@ class WaylandLockTest : public WaylandTest {};
 // swaylock takes the keyboard for its lock (-f: once locked): /s, which held it, ends.
 TEST_F(WaylandLockTest, TheKeyboardTakenByAnotherProgramEndsTheSaver) {
     Saver saver({"/s"});
-    ASSERT_TRUE(FullScreenShowsTheFigure());
+    ASSERT_TRUE(ScreenShowsTheFigure());
     ASSERT_EQ(Shell("swaylock -f -c 00ff00 >/dev/null").first, 0);
     EXPECT_EQ(saver.ExitCode(), 0);
 }

@@ -6,7 +6,7 @@
 TEST_F(WaylandTest, WindowOfItsOwnShowsTheFigureAtItsSizeAndEndsOnQEscapeOrClose) {
     for (const char* end : {"wtype q", "wtype -k Escape", "swaymsg kill"}) {
         Saver saver({"-window"});
-        EXPECT_TRUE(WindowShowsTheFigure()) << end;
+        EXPECT_TRUE(ScreenShowsTheFigure(TiledWindow)) << end;
         ASSERT_EQ(Shell(end).first, 0) << end;
         EXPECT_EQ(saver.ExitCode(), 0) << end;
     }
@@ -23,11 +23,11 @@ TEST_F(WaylandTest, FullScreenCoversTheOutputAndEndsOnTravelBeyondFourPixelsAKey
                                       {"click middle", true}}) {
         pointer.Do("to 640 360");
         Saver saver({"/s"});
-        ASSERT_TRUE(FullScreenShowsTheFigure()) << last;
+        ASSERT_TRUE(ScreenShowsTheFigure()) << last;
         pointer.Do("to 640 360"); // the compositor tells it where the pointer is
         ASSERT_TRUE(NewFrameShown()) << last;
         pointer.Do("by 3 0");
-        EXPECT_TRUE(NewFrameShown() && FullScreenShowsTheFigure() && saver.Running()) << last;
+        EXPECT_TRUE(NewFrameShown() && ScreenShowsTheFigure() && saver.Running()) << last;
         pointer.Do("to 640 360");
         if (input) {
             pointer.Do(last);
@@ -38,68 +38,11 @@ TEST_F(WaylandTest, FullScreenCoversTheOutputAndEndsOnTravelBeyondFourPixelsAKey
     }
 }
 
-namespace {
-
-// Once the output shows at `a` a whole frame of its size: the figure in each quarter over the
-// background (the commonest colour), and the credit line along the bottom in the text's
-// colour, the background's dim complement.
-::testing::AssertionResult ShowsAFrameOfItsSize(const Area& a) {
-    ::testing::AssertionResult last = ::testing::AssertionFailure();
-    for (int attempt = 0; attempt < 50 && !last; ++attempt, std::this_thread::sleep_for(100ms)) {
-        const Picture p = Screenshot();
-        if (p.width < a.right || p.height < a.bottom) {
-            last = ::testing::AssertionFailure() << "no screenshot";
-            continue;
-        }
-        std::map<std::uint32_t, int> counts;
-        for (int y = a.top; y < a.bottom; ++y) {
-            for (int x = a.left; x < a.right; ++x) {
-                ++counts[p.At(x, y)];
-            }
-        }
-        const std::uint32_t background =
-            std::max_element(counts.begin(), counts.end(), [](auto& one, auto& other) {
-                return one.second < other.second;
-            })->first;
-        std::uint32_t text = 0;
-        for (const int shift : {16, 8, 0}) {
-            text |= (255 - (background >> shift & 0xFF)) / 3 << shift;
-        }
-        const auto count = [&](int x0, int y0, int x1, int y1, auto&& wanted) {
-            int found = 0;
-            for (int y = y0; y < y1; ++y) {
-                for (int x = x0; x < x1; ++x) {
-                    found += wanted(p.At(x, y));
-                }
-            }
-            return found;
-        };
-        const auto drawn = [&](int x0, int y0, int x1, int y1) {
-            return count(x0, y0, x1, y1, [&](std::uint32_t c) { return c != background; }) >= 20;
-        };
-        const int midX = (a.left + a.right) / 2, midY = (a.top + a.bottom) / 2;
-        const int top = a.top + 16, bottom = a.bottom - 16;
-        const int credit = count(a.left + 3, a.bottom - 13, std::min(a.right, a.left + 150),
-                                 a.bottom - 3, [&](std::uint32_t c) { return c == text; });
-        if (!drawn(a.left, top, midX, midY) || !drawn(midX, top, a.right, midY) ||
-            !drawn(a.left, midY, midX, bottom) || !drawn(midX, midY, a.right, bottom)) {
-            last = ::testing::AssertionFailure() << "a quarter without the figure";
-        } else if (credit < 40) {
-            last = ::testing::AssertionFailure() << credit << " pixels of the credit line";
-        } else {
-            last = ::testing::AssertionSuccess();
-        }
-    }
-    return last;
-}
-
-} // namespace
-
 // The window follows the size sway gives it, smaller, larger, wider or taller: floating, with
 // no border, where it is moved to.
 TEST_F(WaylandTest, WindowShowsAWholeFrameOfEachSizeTheCompositorGivesIt) {
     Saver saver({"-window"});
-    ASSERT_TRUE(WindowShowsTheFigure());
+    ASSERT_TRUE(ScreenShowsTheFigure(TiledWindow));
     for (const Area& a : {Area{100, 100, 500, 400}, Area{200, 60, 1200, 660},
                           Area{40, 40, 340, 640}, Area{300, 200, 700, 300}}) {
         const std::string size = std::to_string(a.right - a.left) + " " +
@@ -109,7 +52,7 @@ TEST_F(WaylandTest, WindowShowsAWholeFrameOfEachSizeTheCompositorGivesIt) {
                         size + "'")
                       .first,
                   0);
-        EXPECT_TRUE(ShowsAFrameOfItsSize(a)) << size;
+        EXPECT_TRUE(ScreenShowsTheFigure(a)) << size;
     }
     saver.Signal(SIGTERM);
     EXPECT_EQ(saver.ExitCode(), 0);
@@ -117,11 +60,11 @@ TEST_F(WaylandTest, WindowShowsAWholeFrameOfEachSizeTheCompositorGivesIt) {
 
 TEST_F(WaylandTest, ASecondFullScreenSaverDefersToTheFirst) {
     Saver first({"/s"});
-    ASSERT_TRUE(FullScreenShowsTheFigure());
+    ASSERT_TRUE(ScreenShowsTheFigure());
     Saver second({"/s"});
     EXPECT_EQ(second.ExitCode(), 0);
     EXPECT_TRUE(first.Running());
-    EXPECT_TRUE(FullScreenShowsTheFigure());
+    EXPECT_TRUE(ScreenShowsTheFigure());
 }
 
 // Commits counted in the protocol log of 3 seconds: at most one a frame of the 60 Hz output
@@ -133,9 +76,8 @@ TEST_F(WaylandTest, FramesFollowTheCompositorsFrameCallbacksWithTheDelayAsALower
             Shell("(WAYLAND_DEBUG=client timeout --preserve-status -s TERM 3 " + epiphase +
                   " -window -delay " + std::string(delay) + " 2>" + log + ")");
         EXPECT_EQ(code, 0) << output;
-        std::ifstream file(log);
         int commits = 0;
-        for (std::string line; std::getline(file, line);) {
+        for (const std::string& line : LinesOf(log)) {
             commits += line.find(" -> wl_surface@") != std::string::npos &&
                        line.find(".commit()") != std::string::npos;
         }
@@ -149,14 +91,12 @@ TEST_F(WaylandTest, FramesFollowTheCompositorsFrameCallbacksWithTheDelayAsALower
 TEST_F(WaylandTest, OnAScaledOutputThePictureHasTheOutputsOwnPixels) {
     ASSERT_EQ(Shell("swaymsg output '*' scale 2").first, 0);
     const std::string log = runtime + "/protocol.log";
-    const std::string debug = "WAYLAND_DEBUG=client";
-    Saver saver({"/s"}, debug, log);
-    EXPECT_TRUE(FullScreenShowsTheFigure());
+    Saver saver({"/s"}, {"WAYLAND_DEBUG=client"}, log);
+    EXPECT_TRUE(ScreenShowsTheFigure());
     saver.Signal(SIGTERM); // the log is complete once it has ended
     EXPECT_EQ(saver.ExitCode(), 0);
-    std::ifstream file(log);
     bool scaled = false, fullSize = false;
-    for (std::string line; std::getline(file, line);) {
+    for (const std::string& line : LinesOf(log)) {
         scaled = scaled || line.find("set_buffer_scale(2)") != std::string::npos;
         fullSize = fullSize || (line.find("create_buffer(") != std::string::npos &&
                                 line.find(", 1280, 720, 5120, ") != std::string::npos);

@@ -11,15 +11,11 @@
 
 namespace {
 
-// Once `state` holds of the log's lines (20 s at most, asked every 100 ms).
+// Once `state` holds of the log's lines (20 s at most).
 bool LogShows(const std::string& log,
               const std::function<bool(const std::vector<std::string>&)>& state) {
-    for (int attempt = 0; attempt < 200; ++attempt, std::this_thread::sleep_for(100ms)) {
-        if (state(LinesOf(log))) {
-            return true;
-        }
-    }
-    return false;
+    return Within(
+        20000ms, [&] { return state(LinesOf(log)); }, 100ms);
 }
 
 bool Has(const std::string& line, const char* text) {
@@ -58,8 +54,8 @@ TEST_F(WaylandTest, ThePointerHidesOverTheFullScreenSaverAndShowsOverTheWindow) 
     const std::string log = runtime + "/cursor.log";
     for (const auto& [mode, hidden] : {std::pair{"/s", true}, {"-window", false}}) {
         pointer.Do("to 640 360");
-        Saver saver({mode}, "WAYLAND_DEBUG=client", log);
-        ASSERT_TRUE(hidden ? FullScreenShowsTheFigure() : WindowShowsTheFigure()) << mode;
+        Saver saver({mode}, {"WAYLAND_DEBUG=client"}, log);
+        ASSERT_TRUE(hidden ? ScreenShowsTheFigure() : ScreenShowsTheFigure(TiledWindow)) << mode;
         pointer.Do("to 640 360"); // the compositor tells it where the pointer is
         const auto entered = [](const std::vector<std::string>& lines) {
             return std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
@@ -83,8 +79,8 @@ TEST_F(WaylandTest, ThePointerHidesOverTheFullScreenSaverAndShowsOverTheWindow) 
 // fresh memory), and each commit's damage covers the whole picture.
 TEST_F(WaylandTest, ReleasedBuffersServeTheNextFramesAndEachCommitDamagesTheWholePicture) {
     const std::string log = runtime + "/presenting.log";
-    Saver saver({"/s"}, "WAYLAND_DEBUG=client", log);
-    ASSERT_TRUE(FullScreenShowsTheFigure());
+    Saver saver({"/s"}, {"WAYLAND_DEBUG=client"}, log);
+    ASSERT_TRUE(ScreenShowsTheFigure());
     ASSERT_TRUE(LogShows(log, [](const auto& lines) { return Commits(lines) >= 60; }));
     saver.Signal(SIGTERM); // the log is complete once it has ended
     EXPECT_EQ(saver.ExitCode(), 0);
@@ -130,8 +126,8 @@ TEST_F(WaylandTest, TinyWindowsKeepTheOutputsFrameRateAndPaintOnlyWhatIsShown) {
     ASSERT_EQ(Shell("swaymsg floating_minimum_size 1 x 1").first, 0);
     const std::string log = runtime + "/tiny.log";
     for (const std::string size : {"1", "32"}) {
-        Saver saver({"-window", "-delay", "0"}, "WAYLAND_DEBUG=client", log);
-        ASSERT_TRUE(WindowShowsTheFigure());
+        Saver saver({"-window", "-delay", "0"}, {"WAYLAND_DEBUG=client"}, log);
+        ASSERT_TRUE(ScreenShowsTheFigure(TiledWindow));
         ASSERT_EQ(Shell("swaymsg '[app_id=epiphase] floating enable, border none, resize set " +
                         size + " " + size + "'")
                       .first,

@@ -4,6 +4,7 @@
 // daemon would: its processes, windows made for it, and what reaches them.
 
 #include "app/tests/saver_process.h"
+#include "app/tests/watching.h"
 
 #include <gtest/gtest.h>
 
@@ -104,59 +105,35 @@ class X11Test : public ::testing::Test {
     }
     bool FramesArrive(Window window) { return Changes(window, 5000ms, true) > 0; }
 
-    // Once the window shows a whole frame of width x height (5 s at most): the figure in each
-    // quarter, drawn over the background (the picture's commonest colour), and the credit line
-    // in its place along the bottom, in the text's colour (the background's dim complement).
-    bool ShowsAFrameOfItsSize(Window window, int width, int height) {
-        for (int attempt = 0; attempt < 250; ++attempt, std::this_thread::sleep_for(20ms)) {
-            XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(width),
-                                      static_cast<unsigned>(height), AllPlanes, ZPixmap);
-            if (image == nullptr) {
-                continue;
-            }
-            std::map<unsigned long, int> counts;
-            for (int y = 0; y < height; ++y) {
-                for (int x = 0; x < width; ++x) {
-                    ++counts[XGetPixel(image, x, y)];
-                }
-            }
-            const unsigned long background =
-                std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
-                    return a.second < b.second;
-                })->first;
-            unsigned long text = 0; // 0xRRGGBB, as the test's TrueColor screen stores it
-            for (int shift : {16, 8, 0}) {
-                text |= (255 - (background >> shift & 0xFF)) / 3 << shift;
-            }
-            const auto count = [&](int x0, int y0, int x1, int y1, auto&& wanted) {
-                int found = 0;
-                for (int y = y0; y < y1; ++y) {
-                    for (int x = x0; x < x1; ++x) {
-                        found += wanted(XGetPixel(image, x, y));
-                    }
-                }
-                return found;
-            };
-            const auto drawn = [&](int x0, int y0, int x1, int y1) {
-                return count(x0, y0, x1, y1, [&](unsigned long p) { return p != background; }) >=
-                       20;
-            };
-            const int midX = width / 2, midY = height / 2, top = 16, bottom = height - 16;
-            const bool whole = drawn(0, top, midX, midY) && drawn(midX, top, width, midY) &&
-                               drawn(0, midY, midX, bottom) && drawn(midX, midY, width, bottom) &&
-                               count(3, height - 13, std::min(width, 150), height - 3,
-                                     [&](unsigned long p) { return p == text; }) >= 40;
-            XDestroyImage(image);
-            if (whole) {
-                return true;
+    // The pixels the server holds of the window's area, none where it cannot read them.
+    Snapshot Capture(Window window, const Area& a) {
+        Snapshot picture;
+        XImage* image =
+            XGetImage(display, window, a.left, a.top, static_cast<unsigned>(a.right - a.left),
+                      static_cast<unsigned>(a.bottom - a.top), AllPlanes, ZPixmap);
+        if (image == nullptr) {
+            return picture;
+        }
+        picture.width = a.right - a.left;
+        picture.height = a.bottom - a.top;
+        for (int y = 0; y < picture.height; ++y) {
+            for (int x = 0; x < picture.width; ++x) {
+                picture.pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, x, y)));
             }
         }
-        return false;
+        XDestroyImage(image);
+        return picture;
+    }
+
+    // Once the window shows a whole frame of width x height (5 s at most).
+    ::testing::AssertionResult ShowsAFrameOfItsSize(Window window, int width, int height) {
+        const Area whole{0, 0, width, height};
+        return Within(5000ms, [&] { return ShowsTheFigure(Capture(window, whole), whole); });
     }
 
     // The topmost viewable top-level window that passes `test`, once one appears within 5 s.
     Window Find(const std::function<bool(Window, const XWindowAttributes&)>& test) {
-        for (int attempt = 0; attempt < 100; ++attempt, std::this_thread::sleep_for(50ms)) {
+        return Within(5000ms, [&] {
             Window root = 0, parent = 0, *children = nullptr, found = 0;
             unsigned count = 0;
             XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
@@ -166,11 +143,8 @@ class X11Test : public ::testing::Test {
                 found = a.map_state == IsViewable && test(children[i], a) ? children[i] : 0;
             }
             XFree(children);
-            if (found != 0) {
-                return found;
-            }
-        }
-        return 0;
+            return found;
+        });
     }
     Window Topmost() {
         return Find([](Window, const XWindowAttributes&) { return true; });

@@ -70,14 +70,10 @@ TEST_F(X11Test, AWindowThatDoesNotExistIsNamedOnOneLine) {
                                "/epiphase-x11-errors-" + std::to_string(getpid());
     for (const auto& arguments : {std::vector<std::string>{"-window-id", "0x1fffffe"},
                                   std::vector<std::string>{"/p", "33554430"}}) {
-        Saver saver(arguments, "", errors);
+        Saver saver(arguments, {}, errors);
         EXPECT_EQ(saver.ExitCode(), 2) << arguments[0];
-        std::ifstream written(errors);
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(written, line);) {
-            lines.push_back(line);
-        }
-        EXPECT_EQ(lines, std::vector<std::string>{"epiphase: there is no X window 0x1fffffe"})
+        EXPECT_EQ(LinesOf(errors),
+                  std::vector<std::string>{"epiphase: there is no X window 0x1fffffe"})
             << arguments[0];
     }
     std::remove(errors.c_str());
@@ -103,14 +99,13 @@ TEST_F(X11Test, DelayPacesFramesInEveryLiveMode) {
     char daemonWindow[64]; // as xscreensaver writes it: in hexadecimal, not the root window
     std::snprintf(daemonWindow, sizeof daemonWindow, "XSCREENSAVER_WINDOW=0x%lx", given);
     const struct {
-        std::vector<std::string> arguments;
-        std::string environment;
+        std::vector<std::string> arguments, environment;
         int signal;
     } cases[] = {
-        {{"/p", std::to_string(given)}, "", SIGTERM}, // -window-id: as -root, and the test above
-        {{"-root"}, daemonWindow, SIGINT},
-        {{"-window"}, "", 0},
-        {{"/s"}, "", SIGTERM},
+        {{"/p", std::to_string(given)}, {}, SIGTERM}, // -window-id: as -root, and the test above
+        {{"-root"}, {daemonWindow}, SIGINT},
+        {{"-window"}, {}, 0},
+        {{"/s"}, {}, SIGTERM},
     };
     for (const auto& c : cases) {
         std::vector<std::string> paced = c.arguments;
