@@ -1,8 +1,7 @@
 #pragma once
 
-// The program under test as the live displays' tests run it: a process of its own, given
-// arguments, one more environment variable and a file for its errors, killed if a test leaves
-// it running.
+// The processes the live displays' tests start: the program under test, and the other programs
+// a user's desktop runs beside it.
 
 #include <chrono>
 #include <cstdio>
@@ -18,13 +17,14 @@ using namespace std::chrono_literals;
 
 inline std::string epiphase; // the program under test, from the command line
 
-// A process of the program, killed if a test leaves it running. `environment` changes the
-// test's own for it: NAME=VALUE sets a variable, a NAME alone takes it away. Its standard error
-// goes to the file `errors` where one is named.
-class Saver {
+// A process a test starts: a program (looked up on PATH unless it names a path) with its
+// arguments, killed if the test leaves it running. `environment` changes the test's own for it:
+// NAME=VALUE sets a variable, a NAME alone takes it away. Its standard output is dropped; its
+// standard error goes to the file `errors` where one is named.
+class Process {
   public:
-    explicit Saver(std::vector<std::string> arguments, std::vector<std::string> environment = {},
-                   const std::string& errors = "") {
+    explicit Process(std::vector<std::string> command, std::vector<std::string> environment = {},
+                     const std::string& errors = "") {
         pid = fork();
         if (pid == 0) {
             for (std::string& change : environment) {
@@ -35,16 +35,18 @@ class Saver {
             if (!errors.empty()) {
                 dup2(open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
             }
-            std::vector<char*> argv{epiphase.data()};
-            for (std::string& argument : arguments) {
-                argv.push_back(argument.data());
+            std::vector<char*> argv;
+            for (std::string& word : command) {
+                argv.push_back(word.data());
             }
             argv.push_back(nullptr);
-            execv(epiphase.c_str(), argv.data());
+            execvp(argv[0], argv.data());
             _exit(127);
         }
     }
-    ~Saver() {
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    ~Process() {
         if (Running()) {
             kill(pid, SIGKILL);
             waitpid(pid, nullptr, 0);
@@ -69,4 +71,18 @@ class Saver {
     pid_t pid = -1;
     int status = 0;
     bool exited = false;
+};
+
+// A process of the program under test.
+class Saver : public Process {
+  public:
+    explicit Saver(std::vector<std::string> arguments, std::vector<std::string> environment = {},
+                   const std::string& errors = "")
+        : Process(WithProgram(std::move(arguments)), std::move(environment), errors) {}
+
+  private:
+    static std::vector<std::string> WithProgram(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), epiphase);
+        return arguments;
+    }
 };

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -181,14 +182,7 @@ struct Sway {
 
 // Keys typed into the chosen compositor come from a keyboard there all along, as a seat has:
 // one that comes with the first key would be announced to the saver only after that key.
-inline pid_t StartKeyboard() {
-    const pid_t keyboard = fork();
-    if (keyboard == 0) {
-        execlp("wtype", "wtype", "-s", "86400000", nullptr);
-        _exit(127);
-    }
-    return keyboard;
-}
+inline const std::vector<std::string> KeyboardAllAlong{"wtype", "-s", "86400000"};
 
 class WaylandTest : public ::testing::Test {
   protected:
@@ -204,11 +198,10 @@ class WaylandTest : public ::testing::Test {
                            std::to_string(PlainWindow.top) + "\n");
         sway.Choose();
         socket = sway.socket;
-        keyboard = StartKeyboard();
+        keyboard.emplace(KeyboardAllAlong);
     }
     static void TearDownTestSuite() {
-        kill(keyboard, SIGTERM);
-        waitpid(keyboard, nullptr, 0);
+        keyboard.reset();
         sway.Stop();
         std::filesystem::remove_all(runtime);
     }
@@ -224,5 +217,5 @@ class WaylandTest : public ::testing::Test {
     static inline std::string runtime;
     static inline std::string socket; // the chosen compositor's path
     static inline Sway sway;
-    static inline pid_t keyboard = -1;
+    static inline std::optional<Process> keyboard;
 };

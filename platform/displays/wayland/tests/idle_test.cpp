@@ -7,31 +7,11 @@
 
 namespace {
 
-// swayidle with these arguments until the test ends.
-class Swayidle {
-  public:
-    explicit Swayidle(std::vector<std::string> arguments) {
-        pid = fork();
-        if (pid == 0) {
-            std::vector<char*> argv{const_cast<char*>("swayidle")};
-            for (std::string& argument : arguments) {
-                argv.push_back(argument.data());
-            }
-            argv.push_back(nullptr);
-            dup2(open("/dev/null", O_WRONLY), STDERR_FILENO); // its word on D-Bus, which is none
-            execvp(argv[0], argv.data());
-            _exit(127);
-        }
-    }
-    ~Swayidle() {
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-    }
-    bool Running() { return waitpid(pid, nullptr, WNOHANG) == 0; }
-
-  private:
-    pid_t pid = -1;
-};
+// swayidle with these arguments until the test ends; its word on D-Bus, which is none, dropped.
+Process Swayidle(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "swayidle");
+    return Process(std::move(arguments), {}, "/dev/null");
+}
 
 // The saver as the idle line starts it: a process found by its whole command line.
 bool SaverRuns(const std::string& command) {
@@ -44,7 +24,7 @@ class WaylandIdleTest : public WaylandTest {};
 
 TEST_F(WaylandIdleTest, TheSaverStartsWhenIdleAndInputEndsIt) {
     const std::string saver = epiphase + " /s";
-    Swayidle idle({"-w", "timeout", "1", saver + " &"});
+    const Process idle = Swayidle({"-w", "timeout", "1", saver + " &"});
     ASSERT_TRUE(ScreenShowsTheFigure());
     EXPECT_TRUE(SaverRuns(saver));
     ASSERT_EQ(Shell("wtype -k space").first, 0);
@@ -56,8 +36,8 @@ TEST_F(WaylandIdleTest, TheSaverStartsWhenIdleAndInputEndsIt) {
 TEST_F(WaylandIdleTest, LaterTimeoutsLockAndGoOnWhileTheSaverShows) {
     const std::string saver = epiphase + " /s";
     const std::string lastStep = runtime + "/outputs-off";
-    Swayidle idle({"-w", "timeout", "1", saver + " &", "timeout", "3", "swaylock -f -c 00ff00",
-                   "timeout", "5", "touch " + lastStep});
+    const Process idle = Swayidle({"-w", "timeout", "1", saver + " &", "timeout", "3",
+                                   "swaylock -f -c 00ff00", "timeout", "5", "touch " + lastStep});
     ASSERT_TRUE(ScreenShowsTheFigure());
     EXPECT_TRUE(Within(10000ms, [] { return Screenshot().AllOf(0x00FF00); }));
     EXPECT_TRUE(Within(5000ms, [&] { return !SaverRuns(saver); }));

@@ -74,7 +74,7 @@ class WaylandNestedTest : public WaylandTest {
         sway = Sway::Start("", outer.socket);
         sway.Choose();
         socket = sway.socket;
-        keyboard = StartKeyboard();
+        keyboard.emplace(KeyboardAllAlong);
     }
     static void TearDownTestSuite() {
         WaylandTest::TearDownTestSuite();

@@ -5,25 +5,6 @@
 
 namespace {
 
-// Another program's window (plain_window.cpp), floating where PlainWindow says.
-class OtherProgramsWindow {
-  public:
-    OtherProgramsWindow() {
-        pid = fork();
-        if (pid == 0) {
-            execl(plainWindowProgram.c_str(), plainWindowProgram.c_str(), nullptr);
-            _exit(127);
-        }
-    }
-    ~OtherProgramsWindow() {
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-    }
-
-  private:
-    pid_t pid = -1;
-};
-
 constexpr std::uint32_t PlainColour = 0x123456; // plain_window.cpp's
 
 // The figure on the whole output but inside the other window, which shows its own colour.
@@ -67,7 +48,7 @@ TEST_F(WaylandTest, WallpaperShowsBelowOtherWindowsOutlivesInputAndEndsOnTermOrI
         EXPECT_TRUE(NewFrameShown() && ScreenShowsTheFigure() && wallpaper.Running());
         EXPECT_FALSE(KeyboardCameIn(log)); // keys stay with the windows
         {
-            OtherProgramsWindow window;
+            Process window({plainWindowProgram}); // floating where PlainWindow says
             EXPECT_TRUE(FigureShowsAroundTheOtherWindow());
         }
         wallpaper.Signal(signal);
@@ -78,7 +59,7 @@ TEST_F(WaylandTest, WallpaperShowsBelowOtherWindowsOutlivesInputAndEndsOnTermOrI
 // /s lies on the overlay layer, over another program's full-screen window: sway hides the layer
 // below it, the top one, under such a window.
 TEST_F(WaylandTest, FullScreenSaverLiesOverAnotherProgramsFullScreenWindow) {
-    OtherProgramsWindow window;
+    Process window({plainWindowProgram}); // floating where PlainWindow says
     const bool covered = Within( // the window fills the output, asked again until it has shown
         5000ms,
         [] {
