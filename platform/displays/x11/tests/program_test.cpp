@@ -236,21 +236,28 @@ TEST_F(X11Test, ASecondFullScreenSaverBringsTheFirstToTheFrontAndEnds) {
     EXPECT_TRUE(first.Running());
 }
 
-// The sizes of the window's _NET_WM_ICON, each a picture: opaque, of many colours. Empty when
-// it has none, or what it holds is no list of pictures.
-std::string IconSizes(Display* display, Window window) {
-    Atom type = 0;
+// A window property of the type asked for, as bytes (format 8) or as the longs format 32
+// travels in; empty when it has none of that type.
+template <class Item>
+std::vector<Item> Property(Display* display, Window window, const char* name, Atom type) {
+    Atom actualType = 0;
     int format = 0;
     unsigned long count = 0, left = 0;
     unsigned char* data = nullptr;
-    XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), 0, 1 << 20,
-                       False, XA_CARDINAL, &type, &format, &count, &left, &data);
-    std::vector<unsigned long> cardinals; // format 32 travels in longs
-    if (data != nullptr && type == XA_CARDINAL && format == 32) {
-        const auto* values = reinterpret_cast<const unsigned long*>(data);
-        cardinals.assign(values, values + count);
+    XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 1 << 20, False, type,
+                       &actualType, &format, &count, &left, &data);
+    std::vector<Item> items;
+    if (data != nullptr && actualType == type && format == (sizeof(Item) == 1 ? 8 : 32)) {
+        items.assign(reinterpret_cast<const Item*>(data),
+                     reinterpret_cast<const Item*>(data) + count);
     }
     XFree(data);
+    return items;
+}
+
+// The sizes of the pictures in an icon property, each opaque and of many colours; empty when
+// what it holds is no list of such pictures.
+std::string IconSizes(const std::vector<unsigned long>& cardinals) {
     std::string sizes;
     for (std::size_t at = 0; at + 2 <= cardinals.size();) {
         const unsigned long width = cardinals[at], height = cardinals[at + 1];
@@ -258,15 +265,11 @@ std::string IconSizes(Display* display, Window window) {
         if (width != height || end > cardinals.size()) {
             return "";
         }
-        std::set<unsigned long> colours;
-        for (std::size_t i = at + 2; i < end; ++i) {
-            colours.insert(cardinals[i] & 0xFFFFFFFF);
-        }
-        const bool opaque =
-            std::all_of(cardinals.begin() + static_cast<long>(at) + 2,
-                        cardinals.begin() + static_cast<long>(end),
-                        [](unsigned long pixel) { return (pixel >> 24 & 0xFF) == 0xFF; });
-        if (!opaque || colours.size() < 8) {
+        const std::set<unsigned long> colours(cardinals.begin() + static_cast<long>(at) + 2,
+                                              cardinals.begin() + static_cast<long>(end));
+        if (colours.size() < 8 || std::any_of(colours.begin(), colours.end(), [](unsigned long p) {
+                return (p >> 24 & 0xFF) != 0xFF;
+            })) {
             return "";
         }
         sizes += std::to_string(width) + " ";
@@ -280,31 +283,16 @@ TEST_F(X11Test, ItsOwnWindowNamesItselfInUtf8ByClassByIconAndByProcess) {
     Saver saver({"-window"});
     const Window window = OwnWindow();
     ASSERT_NE(window, 0u);
-    const auto property = [&](const char* name, Atom type, int format) {
-        Atom actualType = 0;
-        int actualFormat = 0;
-        unsigned long count = 0, left = 0;
-        unsigned char* data = nullptr;
-        XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 64, False, type,
-                           &actualType, &actualFormat, &count, &left, &data);
-        std::string value;
-        if (data != nullptr && actualType == type && actualFormat == format) {
-            value = format == 32 ? std::to_string(*reinterpret_cast<long*>(data))
-                                 : std::string(reinterpret_cast<char*>(data), count);
-        }
-        XFree(data);
-        return value;
+    const auto text = [&](const char* name, Atom type) {
+        const std::vector<char> bytes = Property<char>(display, window, name, type);
+        return std::string(bytes.begin(), bytes.end());
     };
-    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-    const std::pair<std::string, std::string> seen[] = {
-        {property("_NET_WM_NAME", utf8, 8), "Epiphase"},
-        {property("_NET_WM_PID", XA_CARDINAL, 32), std::to_string(saver.Pid())},
-        {property("WM_CLASS", XA_STRING, 8).substr(0, 9), std::string("epiphase", 9)},
-    };
-    for (const auto& [value, expected] : seen) {
-        EXPECT_EQ(value, expected);
-    }
-    EXPECT_EQ(IconSizes(display, window), "48 32 16 ");
+    EXPECT_EQ(text("_NET_WM_NAME", XInternAtom(display, "UTF8_STRING", False)), "Epiphase");
+    EXPECT_EQ(text("WM_CLASS", XA_STRING).substr(0, 9), std::string("epiphase", 9));
+    EXPECT_EQ(Property<unsigned long>(display, window, "_NET_WM_PID", XA_CARDINAL),
+              std::vector<unsigned long>{static_cast<unsigned long>(saver.Pid())});
+    EXPECT_EQ(IconSizes(Property<unsigned long>(display, window, "_NET_WM_ICON", XA_CARDINAL)),
+              "48 32 16 ");
 }
 
 int main(int argc, char** argv) {
