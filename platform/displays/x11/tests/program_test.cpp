@@ -38,8 +38,6 @@ TEST_F(X11Test, InsideAGivenWindowItDrawsIgnoresInputFollowsItsSizeAndEndsWhenIt
     EXPECT_GE(saver.ExitCode(), 0); // ended by itself, not by a signal or a crash
 }
 
-// xscreensaver-settings previews with the configured command (`epiphase --root`) plus
-// " --window-id 0x%X": the window it names is the one drawn in, in either order.
 // Its own window takes the size it is given, larger or smaller, and the frame with it.
 TEST_F(X11Test, ItsWindowFollowsTheSizeItIsGivenBothWays) {
     Saver saver({"-window"});
@@ -77,19 +75,6 @@ TEST_F(X11Test, AWindowThatDoesNotExistIsNamedOnOneLine) {
             << arguments[0];
     }
     std::remove(errors.c_str());
-}
-
-TEST_F(X11Test, ThePreviewCommandOfTheSettingsProgramDrawsInTheWindowItNames) {
-    const Window window = MakeWindow(160, 120);
-    char id[32];
-    std::snprintf(id, sizeof id, "0x%lX", window);
-    for (const auto& arguments : {std::vector<std::string>{"--root", "--window-id", id},
-                                  std::vector<std::string>{"--window-id", id, "--root"}}) {
-        Saver saver(arguments);
-        EXPECT_TRUE(FramesArrive(window)) << arguments[0];
-        saver.Signal(SIGTERM);
-        EXPECT_EQ(saver.ExitCode(), 0) << arguments[0];
-    }
 }
 
 // -root draws in the window xscreensaver hands over; SIGINT ends it like SIGTERM, Escape ends
