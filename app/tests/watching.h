@@ -91,6 +91,14 @@ inline ::testing::AssertionResult ShowsTheFigure(const Snapshot& p, const Area& 
             return ::testing::AssertionFailure() << "nothing drawn in " << x0 << "," << y0;
         }
     }
+    for (const auto& [x, y] : {std::pair{a.left, a.top},
+                               {a.right - 8, a.top},
+                               {a.left, a.bottom - 8},
+                               {a.right - 8, a.bottom - 8}}) {
+        if (drawn(x, y, x + 8, y + 8) == 64) {
+            return ::testing::AssertionFailure() << "no background at corner " << x << "," << y;
+        }
+    }
     const Area line{a.left + 3, a.bottom - 13, std::min(a.right, a.left + 150), a.bottom - 3};
     const int creditPixels = p.Count(line, [&](std::uint32_t c) { return c == text; });
     if (credit && creditPixels < 40) {
