@@ -137,14 +137,15 @@ TEST_F(Presenting, EveryWindowGetsThePictureSharedMemoryOnlyWhereTheMemoryIsShar
     // Each shows the figure over the first frame's background, the same in every run (the
     // figure itself moves with the clock, which each saver started at its own time); the
     // depth-32 one opaque.
+    const Area whole{0, 0, 160, 120};
     for (const auto& [name, frame] :
          {std::pair{"over TCP", &overTcp}, {"shared", &shared}, {"depth 32", &argb}}) {
         Snapshot colours = *frame;
         for (std::uint32_t& pixel : colours.pixels) {
             pixel &= 0xFFFFFF;
         }
-        EXPECT_TRUE(ShowsTheFigure(colours, {0, 0, 160, 120})) << name;
-        EXPECT_EQ(colours.Commonest({0, 0, 160, 120}), shared.Commonest({0, 0, 160, 120}));
+        EXPECT_TRUE(ShowsTheFigure(colours, whole)) << name;
+        EXPECT_EQ(colours.Commonest(whole), shared.Commonest(whole)) << name;
     }
     EXPECT_TRUE(std::all_of(argb.pixels.begin(), argb.pixels.end(),
                             [](std::uint32_t pixel) { return pixel >> 24 == 0xFF; }));
